@@ -1,0 +1,24 @@
+// Reading command lines and cutting them into tokens.
+#pragma once
+
+#include "interpreter/parsed_command.h"
+
+// The line buffer: at most 1023 characters, a zero byte, and the extra zero byte that
+// Tokenise writes behind it.
+struct LineBuffer {
+    char text[kLineBufferSize + 1];
+};
+
+// Shows the prompt when asked, then reads one line of standard input (at most 1023
+// characters; a longer line is taken in pieces). Gives 1 when no line could be read
+// (end of input or a broken stream), else 0.
+int ReadCommandLine(LineBuffer& line, int showPrompt);
+
+// Reads one line of standard input into the buffer of the given size (at most
+// size - 1 characters and a zero byte), without a prompt; WRITE's typed data and the
+// extended-attribute dialogue read through it. Gives false at end of input.
+bool ReadInputLine(char* buffer, std::size_t size);
+
+// Fills the ParsedCommand from the line: blank-separated tokens, at most 100 (the
+// rest are not stored); a token beginning with "//" and all behind it are dropped.
+int Tokenise(LineBuffer& line, ParsedCommand& command);

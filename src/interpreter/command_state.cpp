@@ -1,0 +1,124 @@
+#include "interpreter/command_state.h"
+
+#include <algorithm>
+
+#include "interpreter/numbers.h"
+#include "interpreter/output.h"
+#include "interpreter/reporting.h"
+#include "interpreter/run_state.h"
+
+bool CommandState::present(std::size_t entry) {
+    if (ok() && !cmd_.has(entry)) rc = kSyntaxError;
+    return ok();
+}
+
+std::uint32_t CommandState::number32(std::size_t entry) {
+    std::uint32_t value = 0;
+    if (present(entry)) rc = ParseDecimal32(cmd_[entry], value);
+    return value;
+}
+
+FileObject* CommandState::fileInUse(std::size_t entry) {
+    std::uint32_t slot = number32(entry);
+    if (!ok()) return nullptr;
+    if (slot >= kFileSlots || FileSlotTable[slot] == nullptr) {
+        rc = kInvalidHandle;
+        return nullptr;
+    }
+    return FileSlotTable[slot];
+}
+
+std::uint32_t CommandState::freeFileSlot(std::size_t entry) {
+    std::uint32_t slot = number32(entry);
+    if (ok() && (slot >= kFileSlots || FileSlotTable[slot] != nullptr)) rc = kHandleInUse;
+    return slot;
+}
+
+FSDirEntry* CommandState::searchInUse(std::size_t entry) {
+    std::uint32_t slot = number32(entry);
+    if (!ok()) return nullptr;
+    if (slot >= kSearchSlots || SearchSlotTable[slot] == nullptr) {
+        rc = kInvalidHandle;
+        return nullptr;
+    }
+    return SearchSlotTable[slot];
+}
+
+std::uint32_t CommandState::freeSearchSlot(std::size_t entry) {
+    std::uint32_t slot = number32(entry);
+    if (ok() && (slot >= kSearchSlots || SearchSlotTable[slot] != nullptr)) rc = kInvalidHandle;
+    return slot;
+}
+
+bool CommandState::path(std::size_t entry, PathParts& parts) {
+    if (present(entry)) rc = SplitPath(cmd_[entry], parts);
+    return ok();
+}
+
+void CommandState::options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply) {
+    for (std::size_t entry = first; ok() && cmd_.has(entry); ++entry) {
+        std::string& token = cmd_[entry];
+        if (token[0] != '/') {
+            rc = kSyntaxError;
+            break;
+        }
+        // The first "=" ends the keyword; the token keeps only the keyword, upper-cased.
+        std::size_t equals = token.find('=');
+        bool hasValue = equals != std::string::npos;
+        std::string value = hasValue ? token.substr(equals + 1) : std::string();
+        if (hasValue) token.resize(equals);
+        std::string keyword = token.substr(1);
+        OptionArg arg;
+        arg.id = LookupOption(keyword);
+        token = "/" + keyword;
+
+        bool isAccepted = arg.id == OptionId::Rc || std::find(accepted.begin(), accepted.end(), arg.id) != accepted.end();
+        if (arg.id == OptionId::None || !isAccepted) {
+            rc = kSyntaxError;
+            break;
+        }
+        ValueForm form = OptionValueForm(arg.id);
+        if (form != ValueForm::None) {
+            if (!hasValue) {
+                rc = kSyntaxError;
+                break;
+            }
+            arg.value = value;
+            if (form == ValueForm::Unsigned32) {
+                rc = ParseDecimal32(value, arg.number);
+            } else if (form == ValueForm::Unsigned16) {
+                std::uint16_t number16 = 0;
+                rc = ParseDecimal16(value, number16);
+                arg.number = number16;
+            }
+            if (!ok()) break;
+        }
+        if (arg.id == OptionId::Rc) {
+            expected = static_cast<ReturnCode>(arg.number);
+            expectedGiven = true;
+        } else if (apply) {
+            rc = apply(arg);
+        }
+    }
+}
+
+bool CommandState::resultLine(std::string_view resultText) {
+    if (rc >= kSyntaxError) {
+        ReportParseCode(rc);
+        return false;
+    }
+    out::line(resultText, rc);
+    return true;
+}
+
+void CommandState::check() {
+    if (rc < kSyntaxError && expectedGiven && rc != expected) {
+        CheckFailed = 1;
+        PrintFailureBanner();
+    }
+}
+
+void CommandState::report(std::string_view resultText) {
+    if (resultLine(resultText)) check();
+    out::blank();
+}

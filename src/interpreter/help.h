@@ -1,0 +1,4 @@
+// HELP and ?: the command reference.
+#pragma once
+
+void printHelp();

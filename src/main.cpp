@@ -1,0 +1,3 @@
+#include "interpreter/main_loop.h"
+
+int main() { return RunInterpreter(); }

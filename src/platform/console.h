@@ -1,0 +1,21 @@
+// Standard input and output of the console process. Output is written in binary mode
+// on both builds so that the same bytes reach a log; input drops the CR of a CR LF
+// line end on both.
+#pragma once
+
+namespace console {
+
+// Called once at start, before any input or output.
+void Setup();
+
+// Writes bytes to standard output; Flush pushes them out.
+void Write(const char* data, unsigned long size);
+void Flush();
+
+// Reads one byte of standard input: its value, or -1 at end of input or on error.
+int ReadByte();
+
+// Puts one byte back, to be read again by the next ReadByte.
+void UnreadByte(int c);
+
+}  // namespace console

@@ -1,0 +1,33 @@
+// The Win32 attribute bits of a file over POSIX. DIRECTORY comes from the file type,
+// READONLY of a file is the absence of the owner's write bit, and HIDDEN, SYSTEM and
+// ARCHIVE (and READONLY of a directory, which must stay writable for its entries) live
+// in the extended attribute user.DOSATTRIB as the text "0x<hex>" (the form that Wine
+// writes and Samba reads).
+#pragma once
+
+#include <string>
+#include <sys/stat.h>
+
+#include "platform/posix/win32_types.h"
+
+namespace posix {
+
+// The bits of the file at path, whose stat is st. The bits read back are the bits
+// set; none set reads FILE_ATTRIBUTE_NORMAL. A file without user.DOSATTRIB (made by
+// another program) reports ARCHIVE, plus HIDDEN when its name begins with ".";
+// directories report DIRECTORY plus their stored bits.
+DWORD GetAttributeBits(const std::string& path, const struct stat& st);
+
+// The same, with the extended attribute read through xattrPath (for example
+// /proc/self/fd/N of an open file) and the dot rule applied to fileName.
+DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName, const struct stat& st);
+
+// Stores READONLY (chmod for a file) and HIDDEN, SYSTEM, ARCHIVE (user.DOSATTRIB);
+// other bits are ignored. Gives 0 or a Win32 error code: 5 where HIDDEN or SYSTEM are
+// asked for and the file system refuses extended attributes.
+DWORD SetAttributeBits(const std::string& path, DWORD bits);
+
+// True when the file at path (stat st) is READONLY.
+bool IsReadOnly(const std::string& path, const struct stat& st);
+
+}  // namespace posix

@@ -1,0 +1,32 @@
+// The handle object of an open file. A handle and its duplicates share one OpenFile:
+// the open file description (and so the file pointer) and the ownership of byte-range
+// locks, as on Windows.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+#include "platform/posix/handles.h"
+
+namespace posix {
+
+struct OpenFile {
+    int fd = -1;
+    std::string path;   // the POSIX path it was opened by
+    dev_t device = 0;   // with inode: the key of the sharing and lock registries
+    ino_t inode = 0;
+    bool overlapped = false;  // opened with FILE_FLAG_OVERLAPPED
+    bool directory = false;
+    ~OpenFile();
+};
+
+struct FileHandle : HandleObject {
+    std::shared_ptr<OpenFile> file;
+    DWORD access = 0;  // granted rights, as GENERIC_READ / GENERIC_WRITE bits
+    DWORD share = 0;   // FILE_SHARE_* bits
+    bool canRead() const { return (access & GENERIC_READ) != 0; }
+    bool canWrite() const { return (access & GENERIC_WRITE) != 0; }
+};
+
+}  // namespace posix

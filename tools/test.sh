@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing (as root, with apt-get), builds the Linux
+# build, the Windows build and a sanitizer build, and runs ctest on them: the Linux
+# build runs the unit, platform and transcript tests and, through Wine, the same
+# transcripts with the Windows build; the AddressSanitizer + UndefinedBehaviorSanitizer
+# build runs everything but the Wine tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${DRAVIK_JOBS:-2}
+
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+command -v perl >/dev/null || missing+=(perl)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+[ -f /usr/include/liburing.h ] || missing+=(liburing-dev)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
+[ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing: ${missing[*]} (run as root to install them with apt-get)" >&2
+        exit 1
+    fi
+    echo "installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+
+cmake --preset linux -DDRAVIK_WINE_EXE="$root/build-win/dravik.exe" >/dev/null
+cmake --build --preset linux -j "$jobs"
+
+# Wine's first start makes its prefix; do it once, before the tests run in parallel.
+export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+/usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 || true
+
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake --preset asan -DDRAVIK_BENCH=OFF >/dev/null
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE wine
