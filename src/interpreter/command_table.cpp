@@ -2,9 +2,13 @@
 
 #include <array>
 
+#include "attributes/attribute_commands.h"
 #include "files/file_commands.h"
 #include "interpreter/help.h"
 #include "interpreter/run_commands.h"
+#include "namespace/path_commands.h"
+#include "search/search_commands.h"
+#include "transfer/transfer_commands.h"
 #include "volume/volume_commands.h"
 
 namespace {
@@ -20,30 +24,30 @@ struct Dispatch {
 // folders.
 constexpr Dispatch kDispatch[] = {
     {CommandId::Open, openCommand},
-    {CommandId::Read, nullptr},
-    {CommandId::Write, nullptr},
+    {CommandId::Read, readCommand},
+    {CommandId::Write, writeCommand},
     {CommandId::ChgPtr, chgPtrCommand},
     {CommandId::Close, closeCommand},
-    {CommandId::Copy, nullptr},
-    {CommandId::Move, nullptr},
-    {CommandId::Delete, nullptr},
-    {CommandId::Rd, nullptr},
-    {CommandId::Cd, nullptr},
+    {CommandId::Copy, copyCommand},
+    {CommandId::Move, moveCommand},
+    {CommandId::Delete, deleteCommand},
+    {CommandId::Rd, rdCommand},
+    {CommandId::Cd, cdCommand},
     {CommandId::Commit, commitCommand},
     {CommandId::ChgEof, chgEofCommand},
-    {CommandId::GetAttributes, nullptr},
-    {CommandId::SetAttributes, nullptr},
+    {CommandId::GetAttributes, getAttributesCommand},
+    {CommandId::SetAttributes, setAttributesCommand},
     {CommandId::Create, createCommand},
-    {CommandId::FindFirst, nullptr},
-    {CommandId::FindNext, nullptr},
-    {CommandId::FindClose, nullptr},
+    {CommandId::FindFirst, findFirstCommand},
+    {CommandId::FindNext, findNextCommand},
+    {CommandId::FindClose, findCloseCommand},
     {CommandId::Attach, acceptedCommand},
     {CommandId::Detach, acceptedCommand},
     {CommandId::QSpace, qspaceCommand},
-    {CommandId::Md, nullptr},
+    {CommandId::Md, mdCommand},
     {CommandId::Help, helpCommand},
     {CommandId::FreeDir, freeDirCommand},
-    {CommandId::Rename, nullptr},
+    {CommandId::Rename, renameCommand},
     {CommandId::Lock, lockCommand},
     {CommandId::Unlock, unlockCommand},
     {CommandId::Prompt, promptCommand},

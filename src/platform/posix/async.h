@@ -14,4 +14,11 @@ namespace posix {
 BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length, OVERLAPPED* overlapped,
                       LPOVERLAPPED_COMPLETION_ROUTINE routine);
 
+// True when requests go to io_uring; false when each completes at submission.
+bool AsyncUsesRing();
+
+// Waits for every request in flight, then sets the layer up again from DRAVIK_ASYNC
+// (tests use it to run the same checks in both modes).
+void ReconfigureAsync();
+
 }  // namespace posix

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Prints the transfer benchmarks, each figure beside its reference measured in the
+# same run:
+#   - the data kernels (pattern fill, verification, dump) against memcpy, memcmp and
+#     fwrite of the same sizes (Google Benchmark, bench/kernels_bench.cpp);
+#   - whole-program WRITE and READ /VERIFY of 1 GiB on /dev/shm against dd bs=1M;
+#   - requests per second of the event and callback modes against synchronous
+#     transfers of the same data.
+# Usage: bench/run.sh [BUILD_DIR]   (default build-bench; built Release when missing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build-bench}
+if [ ! -x "$build/dravik" ] || [ ! -x "$build/bench/dravik_kernels_bench" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" -j 2 --target dravik dravik_kernels_bench >/dev/null
+fi
+dravik=$root/$build/dravik
+
+echo "== Data kernels (bytes per second; goal: at least 0.5 x the reference)"
+"$build/bench/dravik_kernels_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_format=json 2>/dev/null | python3 -c '
+import json, sys
+rows = {}
+for b in json.load(sys.stdin)["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        name, size = b["run_name"].split("/")
+        rows[(name, int(size))] = b["bytes_per_second"]
+for kernel, reference in (("FillPattern", "Memcpy"), ("Verify", "Memcmp"), ("Dump", "Fwrite")):
+    for size in sorted({s for (n, s) in rows if n == kernel}):
+        k, r = rows[(kernel, size)], rows[(reference, size)]
+        print(f"{kernel:12} {size:>9} B: {k/1e9:8.2f} GB/s   {reference:7} {r/1e9:10.2f} GB/s   ratio {k/r:5.2f}")
+'
+
+scratch=$(mktemp -d /dev/shm/dravik-bench.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+now() { date +%s%N; }
+# Runs a dravik script and gives its elapsed nanoseconds.
+timed_run() {
+    local start end
+    start=$(now)
+    printf '%b' "$1" | "$dravik" >/dev/null
+    end=$(now)
+    echo $((end - start))
+}
+timed_cmd() {
+    local start end
+    start=$(now)
+    "$@" 2>/dev/null
+    end=$(now)
+    echo $((end - start))
+}
+ratio() { python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a:.2f}' if b == 0 else f'{b / a:.2f}')" "$1" "$2"; }
+mibs() { python3 -c "import sys; print(f'{1024 * 1e9 / float(sys.argv[1]):8.0f} MiB/s')" "$1"; }
+
+echo
+echo "== Whole program, 1 GiB on /dev/shm (goal: at least 0.8 x dd's throughput)"
+sync
+write_ns=$(timed_run 'create 1 big.dat\nwrite 1 0 1073741824\nclose 1\n')
+dd_write_ns=$(timed_cmd dd if=/dev/zero of=dd.dat bs=1M count=1024)
+read_ns=$(timed_run 'open 1 big.dat\nread 1 0 1073741824 /suppress /verify\nclose 1\n')
+dd_read_ns=$(timed_cmd dd if=dd.dat of=/dev/null bs=1M)
+printf 'WRITE 1 0 1073741824:                %s   dd write %s   ratio %s\n' "$(mibs "$write_ns")" "$(mibs "$dd_write_ns")" "$(ratio "$write_ns" "$dd_write_ns")"
+printf 'READ 1 0 1073741824 /suppress /verify: %s   dd read  %s   ratio %s\n' "$(mibs "$read_ns")" "$(mibs "$dd_read_ns")" "$(ratio "$read_ns" "$dd_read_ns")"
+rm -f big.dat dd.dat
+
+echo
+echo "== Requests per second, 20 requests of 4096 bytes per READ, 500 READs"
+lines() { local i; for ((i = 0; i < 500; i++)); do printf '%s\n' "$1"; done; }
+script_of() { printf '%s\n' "$1"; lines "$2"; printf 'close 1\n'; }
+printf 'create 1 req.dat\nwrite 1 0 81920\nclose 1\n' | "$dravik" >/dev/null
+for mode in sync event callback; do
+    case $mode in
+        sync) setup='open 1 req.dat'; read='read 1 0 4096 /count=20 /suppress' ;;
+        event) setup='open 1 req.dat /asyncio'; read='read 1 0 4096 /count=20 /suppress' ;;
+        callback) setup='open 1 req.dat /asyncio'; read='read 1 0 4096 /count=20 /callback /suppress' ;;
+    esac
+    for async in ring sync; do
+        [ "$mode" = sync ] && [ "$async" = sync ] && continue
+        start=$(now)
+        script_of "$setup" "$read" | DRAVIK_ASYNC=$async "$dravik" >/dev/null
+        end=$(now)
+        label=$mode; [ "$mode" != sync ] && label="$mode ($async)"
+        python3 -c "import sys; print(f'{sys.argv[1]:20} {10000 * 1e9 / float(sys.argv[2]):12.0f} requests/s')" "$label" $((end - start))
+    done
+done

@@ -1,0 +1,33 @@
+#include "platform/posix/name_args.h"
+
+#include "platform/posix/paths.h"
+
+namespace posix {
+
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+bool ResolveName(LPCSTR name, std::string& posixPath, DWORD& error) {
+    if (name == nullptr || *name == '\0') {
+        error = ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    if (HasWildcard(name)) {
+        error = ERROR_INVALID_NAME;
+        return false;
+    }
+    return ToPosixPath(name, posixPath, error);
+}
+
+std::string WithoutTrailingSlash(const std::string& path) {
+    std::string::size_type end = path.find_last_not_of('/');
+    if (end == std::string::npos) return path.empty() ? path : "/";
+    return path.substr(0, end + 1);
+}
+
+std::string LastComponent(const std::string& path) {
+    std::string trimmed = WithoutTrailingSlash(path);
+    std::string::size_type slash = trimmed.rfind('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+}  // namespace posix

@@ -1,0 +1,225 @@
+// Directory and name calls: CreateDirectoryA, RemoveDirectoryA, SetCurrentDirectoryA,
+// DeleteFileA, MoveFileA and CopyFileA, with the codes that Win32 gives for existing
+// targets (183, or 80 for a copy that must not replace), open files (32), read-only
+// files (5) and missing names (2 for the last component, 3 for a directory on the way).
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/errors.h"
+#include "platform/posix/file_times.h"
+#include "platform/posix/name_args.h"
+#include "platform/posix/sharing.h"
+#include "platform/posix/win32_api.h"
+
+namespace {
+
+using posix::Fail;
+
+// The code for a name whose lstat failed with errno: 2 when only the last component
+// is missing, 3 when a directory on the way is missing or is a file.
+DWORD MissingNameError(const std::string& path) { return posix::Win32ErrorFromErrno(errno, path); }
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The target of a move or copy: an unmapped drive there reads as a missing file.
+bool ResolveTarget(LPCSTR name, std::string& path, DWORD& error) {
+    if (posix::ResolveName(name, path, error)) return true;
+    if (error == ERROR_PATH_NOT_FOUND && name != nullptr && *name != '\0') error = ERROR_FILE_NOT_FOUND;
+    return false;
+}
+
+// The state of the directory that would hold path: 0 when it exists, else 3.
+DWORD ParentError(const std::string& path) {
+    std::string trimmed = posix::WithoutTrailingSlash(path);
+    std::string::size_type slash = trimmed.rfind('/');
+    if (slash == std::string::npos) return 0;
+    std::string parent = slash == 0 ? "/" : trimmed.substr(0, slash);
+    struct stat st;
+    return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0 : ERROR_PATH_NOT_FOUND;
+}
+
+bool IsCurrentDirectory(const struct stat& st) {
+    struct stat cwd;
+    return stat(".", &cwd) == 0 && SameFile(cwd, st);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Writes the whole buffer; false with errno set.
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Copies a regular file's data, attributes and last-access and last-write times
+// (sourceStatus) to target, which is made or truncated. Gives 0 or a Win32 code.
+DWORD CopyContents(const std::string& source, const posix::FileStatus& sourceStatus, const std::string& target,
+                   bool targetExists) {
+    Descriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return posix::Win32ErrorFromErrno(errno, source);
+    int flags = O_WRONLY | O_CLOEXEC | (targetExists ? O_TRUNC : (O_CREAT | O_EXCL));
+    Descriptor out(open(target.c_str(), flags, 0666));
+    if (out.get() < 0) return posix::Win32ErrorFromErrno(errno, target);
+    static char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = read(in.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return posix::Win32ErrorFromErrno(errno, source);
+        }
+        if (got == 0) break;
+        if (!WriteAll(out.get(), buffer, static_cast<size_t>(got))) return posix::Win32ErrorFromErrno(errno, target);
+    }
+    // The copy keeps the source's last-write time; its attributes follow, ARCHIVE
+    // added as for every newly written file.
+    struct timespec times[2] = {sourceStatus.st.st_atim, sourceStatus.st.st_mtim};
+    if (futimens(out.get(), times) != 0) return posix::Win32ErrorFromErrno(errno, target);
+    DWORD bits = posix::GetAttributeBits(source, sourceStatus.st);
+    if (bits == FILE_ATTRIBUTE_NORMAL) bits = 0;
+    return posix::SetAttributeBits(target, bits | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+}  // namespace
+
+BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
+    std::string path;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpPathName, path, error)) return Fail(error);
+    path = posix::WithoutTrailingSlash(path);
+    if (mkdir(path.c_str(), 0777) == 0) return TRUE;
+    if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
+    // A missing or non-directory parent is a missing path, whichever component it is.
+    if (errno == ENOENT || errno == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
+    return posix::FailFromErrno(path);
+}
+
+BOOL RemoveDirectoryA(LPCSTR lpPathName) {
+    std::string path;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpPathName, path, error)) return Fail(error);
+    path = posix::WithoutTrailingSlash(path);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return Fail(MissingNameError(path));
+    if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+    // The process's current directory and a directory open elsewhere are in use.
+    if (IsCurrentDirectory(st) || posix::OpenWithoutDeleteSharing(st.st_dev, st.st_ino))
+        return Fail(ERROR_SHARING_VIOLATION);
+    if (posix::IsReadOnly(path, st)) return Fail(ERROR_ACCESS_DENIED);
+    if (rmdir(path.c_str()) == 0) return TRUE;
+    if (errno == ENOTEMPTY || errno == EEXIST) return Fail(ERROR_DIR_NOT_EMPTY);
+    return posix::FailFromErrno(path);
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
+    std::string path;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpPathName, path, error)) return Fail(error);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return Fail(MissingNameError(path));
+    if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+    if (chdir(path.c_str()) != 0) return posix::FailFromErrno(path);
+    return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR lpFileName) {
+    std::string path;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpFileName, path, error)) return Fail(error);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return Fail(MissingNameError(path));
+    if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    // Windows refuses to delete a read-only file whatever the caller's rights.
+    if (!S_ISLNK(st.st_mode) && posix::IsReadOnly(path, st)) return Fail(ERROR_ACCESS_DENIED);
+    if (posix::OpenWithoutDeleteSharing(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+    if (unlink(path.c_str()) != 0) return posix::FailFromErrno(path);
+    return TRUE;
+}
+
+BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    std::string source, target;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpExistingFileName, source, error)) return Fail(error);
+    if (!ResolveTarget(lpNewFileName, target, error)) return Fail(error);
+    source = posix::WithoutTrailingSlash(source);
+    target = posix::WithoutTrailingSlash(target);
+    struct stat sourceStat;
+    if (lstat(source.c_str(), &sourceStat) != 0) return Fail(MissingNameError(source));
+    struct stat targetStat;
+    if (lstat(target.c_str(), &targetStat) == 0) {
+        // A move onto its own name changes nothing and succeeds.
+        if (SameFile(sourceStat, targetStat) && source == target) return TRUE;
+        return Fail(ERROR_ALREADY_EXISTS);
+    }
+    if (DWORD parent = ParentError(target)) return Fail(parent);
+    if (posix::OpenWithoutDeleteSharing(sourceStat.st_dev, sourceStat.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+    if (rename(source.c_str(), target.c_str()) == 0) return TRUE;
+    if (errno != EXDEV) return posix::FailFromErrno(target);
+    // Another file system: a file is copied and then deleted, as Windows does; a
+    // directory cannot be moved there.
+    if (S_ISDIR(sourceStat.st_mode)) return Fail(ERROR_NOT_SAME_DEVICE);
+    posix::FileStatus status;
+    if (!posix::ReadFileStatus(source, status)) return posix::FailFromErrno(source);
+    if (DWORD copyError = CopyContents(source, status, target, false)) {
+        unlink(target.c_str());
+        return Fail(copyError);
+    }
+    if (unlink(source.c_str()) != 0) return posix::FailFromErrno(source);
+    return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
+    std::string source, target;
+    DWORD error = 0;
+    if (!posix::ResolveName(lpExistingFileName, source, error)) return Fail(error);
+    if (!ResolveTarget(lpNewFileName, target, error)) return Fail(error);
+    posix::FileStatus sourceStatus;
+    if (!posix::ReadFileStatus(source, sourceStatus)) return Fail(MissingNameError(source));
+    if (S_ISDIR(sourceStatus.st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    struct stat targetStat;
+    bool targetExists = stat(target.c_str(), &targetStat) == 0;
+    if (!targetExists && errno != ENOENT) return Fail(MissingNameError(target));
+    if (!targetExists) {
+        if (DWORD parent = ParentError(target)) return Fail(parent);
+    } else {
+        if (S_ISDIR(targetStat.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (bFailIfExists) return Fail(ERROR_FILE_EXISTS);
+        // A copy onto itself would destroy the source.
+        if (SameFile(sourceStatus.st, targetStat)) return Fail(ERROR_SHARING_VIOLATION);
+        // Windows will not replace a read-only or hidden file.
+        DWORD bits = posix::GetAttributeBits(target, targetStat);
+        if (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return Fail(ERROR_ACCESS_DENIED);
+    }
+    // The source is read with read sharing, the target written with no sharing.
+    if (posix::CheckSharing(sourceStatus.st.st_dev, sourceStatus.st.st_ino, GENERIC_READ, FILE_SHARE_READ) != 0)
+        return Fail(ERROR_SHARING_VIOLATION);
+    if (targetExists && posix::CheckSharing(targetStat.st_dev, targetStat.st_ino, GENERIC_WRITE, 0) != 0)
+        return Fail(ERROR_SHARING_VIOLATION);
+    if (DWORD copyError = CopyContents(source, sourceStatus, target, targetExists)) return Fail(copyError);
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}

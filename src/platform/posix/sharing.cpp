@@ -1,0 +1,67 @@
+#include "platform/posix/sharing.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/posix/file_handle.h"
+
+namespace posix {
+namespace {
+
+constexpr DWORD kDataAccess = GENERIC_READ | GENERIC_WRITE;
+
+struct Registration {
+    const OpenFile* file;
+    dev_t device;
+    ino_t inode;
+    DWORD access;  // GENERIC_READ / GENERIC_WRITE bits
+    DWORD share;   // FILE_SHARE_* bits
+};
+
+// Never destroyed: handles still open at exit are destroyed with the handle table,
+// and their OpenFiles release their registrations here.
+std::vector<Registration>& Registry() {
+    static auto* registry = new std::vector<Registration>;
+    return *registry;
+}
+
+// The share bit that lets another open have the access bit.
+DWORD ShareBitFor(DWORD accessBit) { return accessBit == GENERIC_READ ? FILE_SHARE_READ : FILE_SHARE_WRITE; }
+
+// True when every data access in `access` is allowed by `share`.
+bool Allowed(DWORD access, DWORD share) {
+    for (DWORD bit : {GENERIC_READ, GENERIC_WRITE})
+        if ((access & bit) && !(share & ShareBitFor(bit))) return false;
+    return true;
+}
+
+}  // namespace
+
+DWORD CheckSharing(dev_t device, ino_t inode, DWORD access, DWORD share) {
+    if ((access & kDataAccess) == 0) return 0;
+    for (const Registration& r : Registry()) {
+        if (r.device != device || r.inode != inode || (r.access & kDataAccess) == 0) continue;
+        if (!Allowed(access, r.share) || !Allowed(r.access, share)) return ERROR_SHARING_VIOLATION;
+    }
+    return 0;
+}
+
+void RegisterSharing(const OpenFile& file, DWORD access, DWORD share) {
+    Registry().push_back({&file, file.device, file.inode, access, share});
+}
+
+void ReleaseSharing(const OpenFile& file) {
+    auto& registry = Registry();
+    registry.erase(
+        std::remove_if(registry.begin(), registry.end(), [&](const Registration& r) { return r.file == &file; }),
+        registry.end());
+}
+
+bool OpenWithoutDeleteSharing(dev_t device, ino_t inode) {
+    for (const Registration& r : Registry())
+        if (r.device == device && r.inode == inode && (r.access & kDataAccess) && !(r.share & FILE_SHARE_DELETE))
+            return true;
+    return false;
+}
+
+}  // namespace posix

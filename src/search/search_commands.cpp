@@ -1,0 +1,165 @@
+// The find commands differ from the common handler shape in two visible ways: their
+// option loop announces /GETCOUNT as it reads it (before its value is checked), and
+// they print the return-code line only when no group was shown.
+#include "search/search_commands.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "attributes/attribute_display.h"
+#include "interpreter/command_state.h"
+#include "interpreter/numbers.h"
+#include "interpreter/output.h"
+#include "interpreter/reporting.h"
+#include "interpreter/run_state.h"
+#include "namespace/fs_dir_entry.h"
+
+namespace {
+
+constexpr const char* kFindResult = "   ... ... the return code from the Find First is ";
+
+struct FindOptions {
+    bool all = false;
+    std::uint16_t groupSize = 1;  // entries per group of the FINDNEXT passes
+    std::uint32_t matchCriteria = FSDirEntry::kDefaultMatchCriteria;
+};
+
+// The option loop of FINDFIRST (which also takes /EA and /MATCHCRITERIA) and
+// FINDNEXT. A /GETCOUNT with a value prints its notice at once, good value or not.
+void readFindOptions(ParsedCommand& cmd, std::size_t first, bool findFirst, CommandState& st, FindOptions& options) {
+    for (std::size_t entry = first; st.ok() && cmd.has(entry); ++entry) {
+        std::string& token = cmd[entry];
+        if (token[0] != '/') {
+            st.rc = kSyntaxError;
+            break;
+        }
+        std::size_t equals = token.find('=');
+        bool hasValue = equals != std::string::npos;
+        std::string value = hasValue ? token.substr(equals + 1) : std::string();
+        std::string keyword = token.substr(1, hasValue ? equals - 1 : std::string::npos);
+        OptionId id = LookupOption(keyword);
+        token = "/" + keyword;
+        bool accepted = id == OptionId::Rc || id == OptionId::All || id == OptionId::GetCount ||
+                        (findFirst && (id == OptionId::Ea || id == OptionId::MatchCriteria));
+        if (!accepted) {
+            st.rc = kSyntaxError;
+            break;
+        }
+        if (id == OptionId::GetCount && hasValue) out::line("the getCount parm is not supported by Win95");
+        if (OptionValueForm(id) != ValueForm::None && !hasValue) {
+            st.rc = kSyntaxError;
+            break;
+        }
+        switch (id) {
+            case OptionId::All: options.all = true; break;
+            case OptionId::GetCount: st.rc = ParseDecimal16(value, options.groupSize); break;
+            case OptionId::MatchCriteria: st.rc = ParseDecimal32(value, options.matchCriteria); break;
+            case OptionId::Rc:
+                st.rc = ParseDecimal16(value, st.expected);
+                st.expectedGiven = true;
+                break;
+            default: break;  // /EA: accepted, the search is the same
+        }
+    }
+}
+
+// One group: the entry found by findFirst or findNext, then the further entries of
+// the group. The count printed is the group size, however many entries were left.
+void showGroup(FSDirEntry& entry) {
+    std::uint32_t count = entry.getItemCount();
+    out::line("   ... " + std::to_string(count) + " items were returned ");
+    out::blank();
+    printEntryAttributes(entry, 1);
+    for (std::uint32_t shown = 1; shown < count; ++shown) {
+        entry.getNextFromGroup();
+        printEntryAttributes(entry, 1);
+    }
+}
+
+// The closing of FINDFIRST and FINDNEXT: the return-code line only for a failure
+// before any group was shown; the check always uses the final code.
+void reportFind(CommandState& st, bool groupShown) {
+    if (st.rc >= kSyntaxError) {
+        ReportParseCode(st.rc);
+    } else {
+        if (st.rc != 0 && !groupShown) out::line(kFindResult, st.rc);
+        st.check();
+    }
+    out::blank();
+}
+
+void prepareGroup(FSDirEntry& entry, std::uint32_t groupSize) {
+    entry.setResultBuffer(WorkBuffer);
+    entry.setResultBufferSize(kBufferSize);
+    entry.setItemCount(groupSize);
+}
+
+}  // namespace
+
+void findFirstCommand(ParsedCommand& cmd) {
+    out::line("   Processing FIND FIRST ");
+    CommandState st(cmd);
+    PathParts parts;
+    std::uint32_t slot = st.freeSearchSlot(1);
+    st.path(2, parts);
+    FindOptions options;
+    readFindOptions(cmd, 3, true, st, options);
+    bool groupShown = false;
+    if (st.ok()) {
+        auto entry = std::make_unique<FSDirEntry>();
+        FSDirEntry& search = *entry;
+        search.setSource(parts.qualifiedPath.c_str());
+        search.setMatchCriteria(options.matchCriteria);
+        prepareGroup(search, 1);
+        out::line("   ... doing find first against " + parts.qualifiedPath);
+        // The first group always has one entry; /ALL goes on in groups of /GETCOUNT.
+        st.rc = search.findFirst();
+        while (st.ok()) {
+            showGroup(search);
+            groupShown = true;
+            if (entry) SearchSlotTable[slot] = entry.release();
+            if (!options.all) break;
+            prepareGroup(search, options.groupSize);
+            st.rc = search.findNext();
+        }
+        // An entry whose first search failed is destroyed with `entry`.
+    }
+    reportFind(st, groupShown);
+}
+
+void findNextCommand(ParsedCommand& cmd) {
+    out::line("   Processing FIND NEXT ");
+    CommandState st(cmd);
+    FSDirEntry* search = st.searchInUse(1);
+    FindOptions options;
+    readFindOptions(cmd, 2, false, st, options);
+    bool groupShown = false;
+    if (st.ok()) {
+        out::line("   ... doing the find next ");
+        do {
+            prepareGroup(*search, options.groupSize);
+            st.rc = search->findNext();
+            if (!st.ok()) break;
+            showGroup(*search);
+            groupShown = true;
+        } while (options.all);
+    }
+    reportFind(st, groupShown);
+}
+
+void findCloseCommand(ParsedCommand& cmd) {
+    out::line("   Processing FIND CLOSE ");
+    CommandState st(cmd);
+    FSDirEntry* search = st.searchInUse(1);
+    st.options(2, {});
+    if (st.ok()) {
+        out::line("   ... doing the find close ");
+        search->endSearch();
+        // The result of FindClose is not examined: the code stays 0.
+        auto slot = std::find(SearchSlotTable.begin(), SearchSlotTable.end(), search);
+        *slot = nullptr;
+        delete search;
+    }
+    st.report("   ... ... the return code from the Find Close is ");
+}

@@ -1,0 +1,192 @@
+// READ and WRITE. Unlike the common handler shape, both may run several transfers
+// (/COUNT) and report each one; READ prints no return-code line of its own and makes
+// one closing ExpectedRC check, also after a command-line problem.
+#include "transfer/transfer_commands.h"
+
+#include <cstring>
+#include <string>
+
+#include "files/file_object.h"
+#include "interpreter/command_line.h"
+#include "interpreter/command_state.h"
+#include "interpreter/output.h"
+#include "interpreter/reporting.h"
+#include "interpreter/run_state.h"
+#include "platform/win32.h"
+#include "transfer/dump.h"
+#include "transfer/pattern.h"
+#include "transfer/transfer_buffer.h"
+
+namespace {
+
+// The most overlapped requests of one transfer.
+constexpr std::uint16_t kMaxRequests = 20;
+// WRITE asks for typed data only for writes shorter than this.
+constexpr std::uint64_t kPromptLimit = 50;
+
+// What the command line of one READ or WRITE asks for.
+struct TransferLine {
+    FileObject* file = nullptr;
+    std::uint32_t offset = 0;
+    std::uint64_t length = 0;  // of one transfer: length x requests
+    std::uint16_t count = 1;   // number of transfers
+    std::uint16_t requests = 1;
+    bool current = false;
+    bool callback = false;
+    bool prompt = false;
+    bool sync = false;
+    bool suppress = false;
+    bool verify = false;
+    bool expectedGiven = false;
+    std::uint32_t expectedLength = 0;
+};
+
+// Reads the positional parameters and the options. Then, whenever the slot was
+// valid (even after a later problem), a /COUNT on an overlapped file becomes the
+// number of requests of a single transfer, and /CALLBACK is set in the FileObject.
+TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId> accepted) {
+    TransferLine line;
+    line.file = st.fileInUse(1);
+    line.offset = st.number32(2);
+    line.length = st.number32(3);
+    st.options(4, accepted, [&](const OptionArg& arg) -> ReturnCode {
+        switch (arg.id) {
+            case OptionId::Sync: line.sync = true; break;
+            case OptionId::Prompt: line.prompt = true; break;
+            case OptionId::Suppress: line.suppress = true; break;
+            case OptionId::Current: line.current = true; break;
+            case OptionId::Count: line.count = static_cast<std::uint16_t>(arg.number); break;
+            case OptionId::Callback: line.callback = true; break;
+            case OptionId::Expected:
+                line.expectedGiven = true;
+                line.expectedLength = arg.number;
+                break;
+            case OptionId::Verify: line.verify = true; break;
+            default: break;
+        }
+        return 0;
+    });
+    if (line.file == nullptr) return line;
+    if (line.count > 1 && line.file->overlappedFlag() != 0) {
+        if (line.count > kMaxRequests) {
+            out::line("   ... count too large, resetting to 20 ");
+            line.count = kMaxRequests;
+        }
+        line.requests = line.count;
+        line.count = 1;
+        line.length *= line.requests;
+    }
+    // Always set: a request count left over from a mapped copy (which does not put it
+    // back) would otherwise make this transfer issue more requests than its buffer
+    // holds.
+    line.file->setRequestCount(line.requests);
+    if (line.callback) line.file->setCallback(1);
+    return line;
+}
+
+void toTranscript(void*, const char* data, std::size_t size) { out::raw(data, size); }
+
+// Where WRITE /CURRENT takes its pattern from: the file pointer, or 0 when it cannot
+// be read.
+std::uint32_t currentPosition(HANDLE handle) {
+    SetLastError(0);
+    DWORD position = SetFilePointer(handle, 0, nullptr, FILE_CURRENT);
+    return position == INVALID_SET_FILE_POINTER && GetLastError() != 0 ? 0 : position;
+}
+
+// The typed data of a small write: one line of input at the start of the buffer,
+// ended by a zero byte. The rest of the transfer's bytes are zero.
+void readTypedData(unsigned char* buffer, std::uint64_t length) {
+    out::text("   Enter data -->");
+    out::flush();
+    std::memset(buffer, 0, static_cast<std::size_t>(length));
+    ReadInputLine(reinterpret_cast<char*>(buffer), kLineBufferSize);
+}
+
+void failCheck() {
+    CheckFailed = 1;
+    PrintFailureBanner();
+}
+
+}  // namespace
+
+void writeCommand(ParsedCommand& cmd) {
+    out::line("   Processing WRITE ");
+    CommandState st(cmd);
+    TransferLine line = parseTransferLine(
+        st, {OptionId::Sync, OptionId::Prompt, OptionId::Current, OptionId::Count, OptionId::Callback});
+    if (!st.ok()) {
+        ReportParseCode(st.rc);
+        out::blank();
+        return;
+    }
+    bool prompt = PromptForWrites != 0 || line.prompt;
+    TransferBuffer buffer(WorkBuffer, line.length);
+    std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
+    for (std::uint32_t i = 0; i < line.count; ++i) {
+        out::line("   ... doing the Write ");
+        unsigned char* data = buffer.data();
+        if (data == nullptr) {
+            st.rc = ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            if (prompt && line.length < kPromptLimit) {
+                readTypedData(data, line.length);
+            } else {
+                std::uint32_t position = line.current ? currentPosition(line.file->systemHandle()) : line.offset;
+                transfer::fillPattern(position, static_cast<std::size_t>(line.length), data);
+            }
+            st.rc = line.current ? line.file->writeCurrent(data, perRequest, line.sync)
+                                 : line.file->writeAt(data, line.offset, perRequest, line.sync);
+        }
+        if (!line.current) line.offset += static_cast<std::uint32_t>(line.length);
+        st.resultLine("   ... ... the return code from the Write is ");
+        st.check();
+    }
+    out::blank();
+}
+
+void readCommand(ParsedCommand& cmd) {
+    out::line("   Processing READ ");
+    CommandState st(cmd);
+    TransferLine line = parseTransferLine(st,
+                                          {OptionId::Suppress, OptionId::Current, OptionId::Count,
+                                           OptionId::Callback, OptionId::Expected, OptionId::Verify});
+    if (!st.ok()) {
+        ReportParseCode(st.rc);
+        line.count = 0;
+    }
+    TransferBuffer buffer(ReadBuffer, st.ok() ? line.length : 0);
+    std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
+    for (std::uint32_t i = 0; i < line.count; ++i) {
+        out::line("   ... doing the Read ");
+        unsigned char* data = buffer.data();
+        if (data == nullptr) {
+            st.rc = ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            st.rc = line.current ? line.file->readCurrent(data, perRequest)
+                                 : line.file->readAt(data, line.offset, perRequest);
+        }
+        if (st.rc == 0) {
+            // The bytes read replace the requested length, also for later transfers.
+            line.length = line.file->byteCount();
+            perRequest = static_cast<std::uint32_t>(line.length);
+            out::line("   ... ... " + std::to_string(line.length) + " bytes were read ");
+            if (line.length > 0 && !line.suppress)
+                transfer::dumpData(data, static_cast<std::size_t>(line.length), toTranscript, nullptr);
+            if (line.expectedGiven && line.expectedLength != line.length) {
+                CheckFailed = 1;
+                out::blank();
+                out::line("   ... ... expected length != actual length !!! ");
+            }
+            if (line.length > 0 && line.verify) {
+                bool same = transfer::matchesPattern(line.offset, data, static_cast<std::size_t>(line.length));
+                if (!same) CheckFailed = 1;
+                out::blank();
+                out::line(same ? "   ... ... data compare OK " : "   ... ... data compare failed!!! ");
+            }
+        }
+        if (!line.current) line.offset += static_cast<std::uint32_t>(line.length);
+    }
+    if (st.expectedGiven && st.rc != st.expected) failCheck();
+    out::blank();
+}

@@ -1,0 +1,91 @@
+// SERVERIOCTL: one control request, carrying a server name and numbered test data, to
+// the redirector driver, and the dump of what the driver hands back.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "interpreter/command_state.h"
+#include "interpreter/output.h"
+#include "interpreter/run_state.h"
+#include "platform/win32.h"
+#include "volume/server_request.h"
+#include "volume/volume_commands.h"
+
+namespace {
+
+constexpr char kDriverName[] = "\\\\.\\QELDRV.VXD";
+constexpr DWORD kServerControlCode = 23;
+
+// The buffer that carries the request out and the reply back: WorkBuffer when the
+// whole request fits there, else one allocated for this command alone.
+struct RequestBuffer {
+    unsigned char* data = nullptr;
+    std::unique_ptr<unsigned char[]> owned;
+};
+
+// Gives 0, or 8 (not enough memory) when the request cannot be declared in 32 bits or
+// its buffer cannot be had; nothing is sent then.
+ReturnCode ChooseBuffer(std::uint32_t dataLength, const ServerRequestSize& size, RequestBuffer& buffer) {
+    if (size.input > UINT32_MAX) return ERROR_NOT_ENOUGH_MEMORY;
+    if (dataLength < kBufferSize && size.whole <= kBufferSize) {
+        buffer.data = WorkBuffer;
+        return 0;
+    }
+    std::uint64_t bytes = size.whole > kBufferSize ? size.whole : kBufferSize;
+    if (bytes > SIZE_MAX) return ERROR_NOT_ENOUGH_MEMORY;
+    buffer.owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(bytes)]);
+    if (!buffer.owned) return ERROR_NOT_ENOUGH_MEMORY;
+    buffer.data = buffer.owned.get();
+    return 0;
+}
+
+}  // namespace
+
+void serverIoctlCommand(ParsedCommand& cmd) {
+    out::line("   Processing server IOCTL ");
+    CommandState st(cmd);
+    std::uint32_t dataLength = st.number32(1);
+    std::uint32_t value = st.number32(2);
+    // A longer name than the request's name field holds is refused like any bad token.
+    if (st.present(3) && cmd[3].size() > kMaxServerNameLength) st.rc = kSyntaxError;
+    const std::string name = st.ok() ? cmd[3] : std::string();
+    bool dump = true;
+    st.options(4, {OptionId::Suppress}, [&](const OptionArg&) {
+        dump = false;
+        return ReturnCode{0};
+    });
+
+    RequestBuffer buffer;
+    ServerRequestSize size = MeasureServerRequest(dataLength, name.size());
+    if (st.ok()) st.rc = ChooseBuffer(dataLength, size, buffer);
+    DWORD returned = 0;
+    if (st.ok()) {
+        out::line("   ... doing the server IOCTL ");
+        BuildServerRequest(buffer.data, value, name, dataLength);
+        HANDLE driver = CreateFileA(kDriverName, 0, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (driver == INVALID_HANDLE_VALUE) {
+            out::blank();
+            out::line("                   ===> could not open VXD ");
+        } else if (!DeviceIoControl(driver, kServerControlCode, buffer.data, static_cast<DWORD>(size.input),
+                                    buffer.data, static_cast<DWORD>(kBufferSize), &returned, nullptr)) {
+            st.rc = static_cast<ReturnCode>(GetLastError());
+        }
+        // Closed after its one request: left open, every SERVERIOCTL of a long run
+        // would keep a connection until the run ran out of handles.
+        if (driver != INVALID_HANDLE_VALUE) CloseHandle(driver);
+    }
+
+    if (st.resultLine("   ... ... the return code from the IOCTL is ") && st.ok()) {
+        out::line("   ... ... " + std::to_string(returned) + " bytes were returned ");
+        if (dump && returned > 0) {
+            // Only what the buffer holds, whatever count the driver claims.
+            std::string text = FormatReplyDump(buffer.data, std::min<std::size_t>(returned, kBufferSize));
+            out::raw(text.data(), text.size());
+            out::blank();
+        }
+    }
+    st.check();
+    out::blank();
+}
