@@ -82,6 +82,8 @@ public:
     void* viewAddress() const { return viewAddress_; }
 
     // ==== Transfer operations (defined in src/transfer/) ====
+    // The most overlapped requests of one transfer (READ and WRITE cut /COUNT to it).
+    static constexpr std::uint16_t kMaxRequests = 20;
     // One transfer between the buffer and the file: at the file's current position, or
     // after moving the file pointer to offset. The buffer holds request count x length
     // bytes. The ReturnCode is the transfer's; the byte count tells what was moved.
@@ -121,7 +123,8 @@ private:
 
     // Transfer internals (src/transfer/): the engine shared by both directions, its
     // modes, and the completion routine of callback requests.
-    ReturnCode perform(const struct TransferDirection& direction);
+    ReturnCode transferThrough(unsigned char* buffer, std::uint32_t length, const struct TransferDirection& direction);
+    ReturnCode perform(const TransferDirection& direction);
     ReturnCode copyMapped(const TransferDirection& direction);
     ReturnCode transferSynchronously(const TransferDirection& direction);
     ReturnCode transferSingleRequest(const TransferDirection& direction);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class TransferBuffer {
 public:
@@ -10,13 +11,10 @@ public:
     // wrapping. A buffer of its own must stay addressable by 32-bit sizes with its
     // spare bytes; a larger one, or one that cannot be allocated, leaves data() null.
     TransferBuffer(unsigned char* shared, std::uint64_t total);
-    ~TransferBuffer();
-    TransferBuffer(const TransferBuffer&) = delete;
-    TransferBuffer& operator=(const TransferBuffer&) = delete;
 
     unsigned char* data() const { return data_; }
 
 private:
+    std::unique_ptr<unsigned char[]> own_;
     unsigned char* data_ = nullptr;
-    bool own_ = false;
 };

@@ -19,8 +19,6 @@
 
 namespace {
 
-// The most overlapped requests of one transfer.
-constexpr std::uint16_t kMaxRequests = 20;
 // WRITE asks for typed data only for writes shorter than this.
 constexpr std::uint64_t kPromptLimit = 50;
 
@@ -68,9 +66,9 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
     });
     if (line.file == nullptr) return line;
     if (line.count > 1 && line.file->overlappedFlag() != 0) {
-        if (line.count > kMaxRequests) {
+        if (line.count > FileObject::kMaxRequests) {
             out::line("   ... count too large, resetting to 20 ");
-            line.count = kMaxRequests;
+            line.count = FileObject::kMaxRequests;
         }
         line.requests = line.count;
         line.count = 1;
@@ -103,11 +101,6 @@ void readTypedData(unsigned char* buffer, std::uint64_t length) {
     ReadInputLine(reinterpret_cast<char*>(buffer), kLineBufferSize);
 }
 
-void failCheck() {
-    CheckFailed = 1;
-    PrintFailureBanner();
-}
-
 }  // namespace
 
 void writeCommand(ParsedCommand& cmd) {
@@ -122,10 +115,10 @@ void writeCommand(ParsedCommand& cmd) {
     }
     bool prompt = PromptForWrites != 0 || line.prompt;
     TransferBuffer buffer(WorkBuffer, line.length);
+    unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {
         out::line("   ... doing the Write ");
-        unsigned char* data = buffer.data();
         if (data == nullptr) {
             st.rc = ERROR_NOT_ENOUGH_MEMORY;
         } else {
@@ -156,10 +149,10 @@ void readCommand(ParsedCommand& cmd) {
         line.count = 0;
     }
     TransferBuffer buffer(ReadBuffer, st.ok() ? line.length : 0);
+    unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {
         out::line("   ... doing the Read ");
-        unsigned char* data = buffer.data();
         if (data == nullptr) {
             st.rc = ERROR_NOT_ENOUGH_MEMORY;
         } else {
@@ -187,6 +180,10 @@ void readCommand(ParsedCommand& cmd) {
         }
         if (!line.current) line.offset += static_cast<std::uint32_t>(line.length);
     }
-    if (st.expectedGiven && st.rc != st.expected) failCheck();
+    // Unlike the common check, this one also compares a ParseCode with the expected code.
+    if (st.expectedGiven && st.rc != st.expected) {
+        CheckFailed = 1;
+        PrintFailureBanner();
+    }
     out::blank();
 }

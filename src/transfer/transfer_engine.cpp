@@ -9,18 +9,13 @@
 
 #include "files/file_object.h"
 #include "interpreter/output.h"
-#include "interpreter/run_state.h"
-
-// The most requests one transfer issues (READ and WRITE cut /COUNT down to it).
-constexpr std::size_t kMaxRequests = 20;
 
 struct TransferDirection {
     bool write;
     const char* callbackStart;
     const char* callbackWait;
     const char* eventStart;
-    const char* eventWaitBefore;
-    const char* eventWaitAfter;
+    const char* eventWait;  // the request number and " to complete" follow
     const char* polling;
 };
 
@@ -32,7 +27,6 @@ const TransferDirection kReading = {
     "           *** waiting for callback async Reads to complete",
     "           *** doing async read ",
     "           *** waiting for async read ",
-    " to complete",
     "           *** waiting for async read to complete ",
 };
 
@@ -42,19 +36,16 @@ const TransferDirection kWriting = {
     "           *** waiting for callback async Writes to complete",
     "           *** doing async Write ",
     "           *** waiting for async Write ",
-    " to complete",
     "           *** waiting for async write to complete ",
 };
 
 ReturnCode lastErrorCode() { return static_cast<ReturnCode>(GetLastError() & 0xFFFF); }
 
-// Starts one overlapped request (ReadFile or WriteFile); true when it started, that
-// is, it completed at once or is pending.
-bool startRequest(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length,
+// The one synchronous or overlapped call of the direction: ReadFile or WriteFile.
+BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length,
                   DWORD* count, OVERLAPPED* overlapped) {
-    BOOL done = direction.write ? WriteFile(handle, buffer, length, count, overlapped)
-                                : ReadFile(handle, buffer, length, count, overlapped);
-    return done || GetLastError() == ERROR_IO_PENDING;
+    return direction.write ? WriteFile(handle, buffer, length, count, overlapped)
+                           : ReadFile(handle, buffer, length, count, overlapped);
 }
 
 // The request's place in the file: the seek distance taken as an unsigned offset,
@@ -75,12 +66,7 @@ struct CallbackRequest {
 }  // namespace
 
 ReturnCode FileObject::readCurrent(unsigned char* buffer, std::uint32_t length) {
-    unsigned char* resting = transferBuffer_;
-    transferBuffer_ = buffer;
-    transferLength_ = length;
-    ReturnCode rc = performRead();
-    transferBuffer_ = resting;
-    return rc;
+    return transferThrough(buffer, length, kReading);
 }
 
 ReturnCode FileObject::readAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length) {
@@ -88,18 +74,25 @@ ReturnCode FileObject::readAt(unsigned char* buffer, std::uint32_t offset, std::
     return readCurrent(buffer, length);
 }
 
-ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length, bool sync) {
-    unsigned char* resting = transferBuffer_;
-    transferBuffer_ = buffer;
-    transferLength_ = length;
-    ReturnCode rc = performWrite(sync);
-    transferBuffer_ = resting;
-    return rc;
+// The sync flag (WRITE /SYNC) changes nothing in the transfer.
+ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length, bool) {
+    return transferThrough(buffer, length, kWriting);
 }
 
 ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length, bool sync) {
     positionAt(offset);
     return writeCurrent(buffer, length, sync);
+}
+
+// Runs the engine on the caller's buffer, then puts the resting buffer back.
+ReturnCode FileObject::transferThrough(unsigned char* buffer, std::uint32_t length,
+                                       const TransferDirection& direction) {
+    unsigned char* resting = transferBuffer_;
+    transferBuffer_ = buffer;
+    transferLength_ = length;
+    ReturnCode rc = perform(direction);
+    transferBuffer_ = resting;
+    return rc;
 }
 
 // The offset is unsigned: it is given with a zero high part, so offsets of 2 GiB and
@@ -114,7 +107,6 @@ void FileObject::positionAt(std::uint32_t offset) {
 
 ReturnCode FileObject::performRead() { return perform(kReading); }
 
-// The sync flag (WRITE /SYNC) changes nothing in the transfer.
 ReturnCode FileObject::performWrite(bool) { return perform(kWriting); }
 
 ReturnCode FileObject::perform(const TransferDirection& direction) {
@@ -137,7 +129,7 @@ ReturnCode FileObject::copyMapped(const TransferDirection& direction) {
     if (direction.write) {
         if ((accessFlags_ & kWrite) == 0) return ERROR_ACCESS_DENIED;
         if (transferLength_ > inside) return ERROR_INVALID_ADDRESS;
-        std::memcpy(view + start, transferBuffer_, transferLength_);
+        if (transferLength_ > 0) std::memcpy(view + start, transferBuffer_, transferLength_);
         byteCount_ = transferLength_;
         return 0;
     }
@@ -149,8 +141,7 @@ ReturnCode FileObject::copyMapped(const TransferDirection& direction) {
 
 ReturnCode FileObject::transferSynchronously(const TransferDirection& direction) {
     DWORD moved = 0;
-    BOOL done = direction.write ? WriteFile(handle_, transferBuffer_, transferLength_, &moved, nullptr)
-                                : ReadFile(handle_, transferBuffer_, transferLength_, &moved, nullptr);
+    BOOL done = transferCall(direction, handle_, transferBuffer_, transferLength_, &moved, nullptr);
     byteCount_ = moved;
     return done ? 0 : lastErrorCode();
 }
@@ -161,8 +152,7 @@ ReturnCode FileObject::transferSingleRequest(const TransferDirection& direction)
     OVERLAPPED overlapped{};
     placeRequest(overlapped, seekDistance_, 0, transferLength_);
     DWORD moved = 0;
-    BOOL done = direction.write ? WriteFile(handle_, transferBuffer_, transferLength_, &moved, &overlapped)
-                                : ReadFile(handle_, transferBuffer_, transferLength_, &moved, &overlapped);
+    BOOL done = transferCall(direction, handle_, transferBuffer_, transferLength_, &moved, &overlapped);
     byteCount_ = moved;
     ReturnCode rc = done ? 0 : lastErrorCode();
     if (rc != 0 && rc != ERROR_IO_INCOMPLETE && rc != ERROR_IO_PENDING) return rc;
@@ -195,16 +185,15 @@ ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
     for (std::size_t i = 0; i < n; ++i) {
         out::line(direction.eventStart, i + 1);
         EventRequest& r = requests[i];
-        r.started = startRequest(direction, handle_, transferBuffer_ + i * transferLength_, transferLength_, &r.count,
-                                 &r.overlapped);
+        r.started = transferCall(direction, handle_, transferBuffer_ + i * transferLength_, transferLength_, &r.count,
+                                 &r.overlapped) ||
+                    GetLastError() == ERROR_IO_PENDING;
         if (!r.started && rc == 0) rc = lastErrorCode();
     }
     for (std::size_t i = 0; i < n; ++i) {
         EventRequest& r = requests[i];
         if (!r.started) continue;
-        out::text(direction.eventWaitBefore);
-        out::text(std::to_string(i + 1));
-        out::line(direction.eventWaitAfter);
+        out::line(direction.eventWait + std::to_string(i + 1) + " to complete");
         r.count = 0;
         GetOverlappedResult(handle_, &r.overlapped, &r.count, TRUE);
         byteCount_ += r.count;

@@ -314,6 +314,9 @@ TEST_F(PendingTest, IncompleteUntilDataArrives) {
     EXPECT_FAILS_WITH(GetOverlappedResult(handle_, &ov, &n, FALSE), ERROR_IO_INCOMPLETE);
     EXPECT_EQ(ov.Internal, STATUS_PENDING);
     EXPECT_EQ(n, 0u);
+    // The record in flight cannot start a second request.
+    EXPECT_FAILS_WITH(ReadFile(handle_, buffer, 10, &n, &ov), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ov.Internal, STATUS_PENDING);
     feed("0123456789", 10);
     EXPECT_TRUE(GetOverlappedResult(handle_, &ov, &n, TRUE));
     EXPECT_EQ(n, 10u);

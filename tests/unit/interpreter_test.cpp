@@ -51,7 +51,7 @@ TEST(Tokenise, EmptyAndBlankLinesGiveNoTokens) {
 
 TEST(Tokenise, KeepsTheFirstHundredTokens) {
     std::string line;
-    for (int i = 0; i < 150; ++i) line += "t" + std::to_string(i) + " ";
+    for (int i = 0; i < 150; ++i) line.append("t").append(std::to_string(i)).append(" ");
     ParsedCommand cmd = TokensOf(line);
     EXPECT_EQ(CountTokens(cmd), 100);
     EXPECT_EQ(cmd[99], "t99");

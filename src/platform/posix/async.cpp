@@ -6,7 +6,6 @@
 #include <ctime>
 #include <deque>
 #include <memory>
-#include <string>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -17,6 +16,7 @@
 #include "platform/posix/errors.h"
 #include "platform/posix/events.h"
 #include "platform/posix/locks.h"
+#include "platform/posix/positioned_io.h"
 #include "platform/posix/win32_api.h"
 
 // Overlapped requests. Each started request is tracked by its OVERLAPPED until it
@@ -106,21 +106,12 @@ void Complete(AsyncState& state, std::unique_ptr<Request> request, long result) 
     if (request->routine != nullptr) state.routines.push_back({request->routine, error, bytes, ov});
 }
 
-// The whole read or write at once, retried over short transfers, as a byte count or
-// a negative errno.
+// The whole read or write at once, as a byte count or a negative errno (when the
+// error came before any byte moved).
 long TransferNow(const Request& request, void* buffer, std::uint64_t offset) {
-    char* bytes = static_cast<char*>(buffer);
-    std::size_t moved = 0;
-    while (moved < request.length) {
-        off_t at = static_cast<off_t>(offset + moved);
-        ssize_t n = request.write ? pwrite(request.file->fd, bytes + moved, request.length - moved, at)
-                                  : pread(request.file->fd, bytes + moved, request.length - moved, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return moved > 0 ? static_cast<long>(moved) : -errno;
-        if (n == 0) break;
-        moved += static_cast<std::size_t>(n);
-    }
-    return static_cast<long>(moved);
+    PositionedResult result = TransferAtPosition(request.file->fd, request.write, buffer, request.length, offset);
+    if (result.error != 0 && result.moved == 0) return -result.error;
+    return static_cast<long>(result.moved);
 }
 
 #if defined(DRAVIK_HAVE_URING)
@@ -128,6 +119,7 @@ void ReapOne(AsyncState& state, io_uring_cqe* cqe) {
     auto* raw = static_cast<Request*>(io_uring_cqe_get_data(cqe));
     long result = cqe->res;
     io_uring_cqe_seen(&state.ring, cqe);
+    if (raw == nullptr) return;  // an entry withdrawn after a failed submission
     auto it = state.inFlight.find(raw->overlapped);
     std::unique_ptr<Request> request = std::move(it->second);
     state.inFlight.erase(it);
@@ -160,6 +152,7 @@ bool ReapNext(AsyncState& state, DWORD timeoutMs) {
     return true;
 }
 
+// Hands the request to the kernel; false when the ring cannot take it now.
 bool SubmitToRing(AsyncState& state, Request& request, void* buffer, std::uint64_t offset) {
     io_uring_sqe* sqe = io_uring_get_sqe(&state.ring);
     if (sqe == nullptr) return false;
@@ -168,7 +161,17 @@ bool SubmitToRing(AsyncState& state, Request& request, void* buffer, std::uint64
     else
         io_uring_prep_read(sqe, request.file->fd, buffer, request.length, offset);
     io_uring_sqe_set_data(sqe, &request);
-    return io_uring_submit(&state.ring) == 1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int rc = io_uring_submit(&state.ring);
+        if (rc >= 1) return true;
+        if (rc != -EINTR && rc != -EAGAIN && rc != -EBUSY) break;
+        ReapReady(state);  // a full completion queue refuses new entries
+    }
+    // The entry stays in the submission queue: make it a no-op without a request, so
+    // that a later submission completes it harmlessly.
+    io_uring_prep_nop(sqe);
+    io_uring_sqe_set_data(sqe, nullptr);
+    return false;
 }
 #else
 void ReapReady(AsyncState&) {}
@@ -207,6 +210,8 @@ BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length
                       LPOVERLAPPED_COMPLETION_ROUTINE routine) {
     AsyncState& state = State();
     Configure(state);
+    // A record still in flight cannot carry a second request.
+    if (state.inFlight.count(overlapped) != 0) return Fail(ERROR_INVALID_PARAMETER);
     // As on Windows the record shows a pending request from the start; a request that
     // fails to start stays so and never completes.
     overlapped->Internal = STATUS_PENDING;
@@ -256,7 +261,8 @@ bool AsyncUsesRing() {
 
 void ReconfigureAsync() {
     AsyncState& state = State();
-    while (!state.inFlight.empty()) ReapNext(state, INFINITE);
+    while (!state.inFlight.empty() && ReapNext(state, INFINITE)) {
+    }
 #if defined(DRAVIK_HAVE_URING)
     if (state.ringReady) io_uring_queue_exit(&state.ring);
 #endif
@@ -296,7 +302,8 @@ BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumb
     AsyncState& state = State();
     ReapReady(state);
     if (bWait) {
-        while (state.inFlight.count(lpOverlapped) != 0) ReapNext(state, INFINITE);
+        while (state.inFlight.count(lpOverlapped) != 0 && ReapNext(state, INFINITE)) {
+        }
     }
     // Still pending: in flight, or a request that never started. Windows would wait
     // forever for the latter; reporting it as incomplete keeps the caller alive.

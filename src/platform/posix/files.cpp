@@ -17,6 +17,7 @@
 #include "platform/posix/locks.h"
 #include "platform/posix/mapping.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/positioned_io.h"
 #include "platform/posix/sharing.h"
 #include "platform/posix/win32_api.h"
 
@@ -161,16 +162,9 @@ BOOL Transfer(FileHandle& handle, bool write, void* buffer, DWORD length, LPDWOR
     if (length == 0) return TRUE;
     if (DWORD code = LockConflict(handle, static_cast<std::uint64_t>(position), length)) return Fail(code);
 
-    char* bytes = static_cast<char*>(buffer);
-    std::size_t moved = 0;
-    while (moved < length) {
-        ssize_t n = write ? pwrite(fd, bytes + moved, length - moved, position + static_cast<off_t>(moved))
-                          : pread(fd, bytes + moved, length - moved, position + static_cast<off_t>(moved));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return FailFromErrno();
-        if (n == 0) break;  // end of file
-        moved += static_cast<std::size_t>(n);
-    }
+    PositionedResult result = TransferAtPosition(fd, write, buffer, length, static_cast<std::uint64_t>(position));
+    if (result.error != 0) return Fail(Win32ErrorFromErrno(result.error));
+    std::size_t moved = result.moved;
     lseek(fd, position + static_cast<off_t>(moved), SEEK_SET);
     if (done != nullptr) *done = static_cast<DWORD>(moved);
     if (overlapped != nullptr) {

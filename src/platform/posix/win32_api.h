@@ -43,10 +43,6 @@ LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwF
                      DWORD dwFileOffsetLow, SIZE_T dwNumberOfBytesToMap);
 BOOL UnmapViewOfFile(LPCVOID lpBaseAddress);
 
-// Memory (memory.cpp)
-LPVOID VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationType, DWORD flProtect);
-BOOL VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType);
-
 // Overlapped I/O, events and waits (async.cpp)
 BOOL ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPOVERLAPPED lpOverlapped,
                 LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine);

@@ -172,11 +172,6 @@ using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
 #define FILE_MAP_WRITE 0x0002u
 #define FILE_MAP_READ 0x0004u
 
-// Memory allocation
-#define MEM_COMMIT 0x1000u
-#define MEM_RESERVE 0x2000u
-#define MEM_RELEASE 0x8000u
-
 // DuplicateHandle options
 #define DUPLICATE_CLOSE_SOURCE 0x1u
 #define DUPLICATE_SAME_ACCESS 0x2u
