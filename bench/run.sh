@@ -55,16 +55,16 @@ ratio() { python3 -c "import sys; a, b = map(float, sys.argv[1:]); print(f'{a:.2
 mibs() { python3 -c "import sys; print(f'{1024 * 1e9 / float(sys.argv[1]):8.0f} MiB/s')" "$1"; }
 
 echo
-echo "== Whole program, 1 GiB on /dev/shm (goal: at least 0.8 x dd's throughput)"
+echo "== Whole program, 1 GiB on /dev/shm (goal: at least 0.8 x dd's throughput; best of 3)"
 sync
-write_ns=$(timed_run 'create 1 big.dat\nwrite 1 0 1073741824\nclose 1\n')
-dd_write_ns=$(timed_cmd dd if=/dev/zero of=dd.dat bs=1M count=1024)
-read_ns=$(timed_run 'open 1 big.dat\nread 1 0 1073741824 /suppress /verify\nclose 1\n')
-dd_read_ns=$(timed_cmd dd if=dd.dat of=/dev/null bs=1M)
+best() { sort -n | head -1; }
+write_ns=$(for i in 1 2 3; do rm -f big.dat; timed_run 'create 1 big.dat\nwrite 1 0 1073741824\nclose 1\n'; done | best)
+dd_write_ns=$(for i in 1 2 3; do rm -f dd.dat; timed_cmd dd if=/dev/zero of=dd.dat bs=1M count=1024; done | best)
+read_ns=$(for i in 1 2 3; do timed_run 'open 1 big.dat\nread 1 0 1073741824 /suppress /verify\nclose 1\n'; done | best)
+dd_read_ns=$(for i in 1 2 3; do timed_cmd dd if=dd.dat of=/dev/null bs=1M; done | best)
 # The same transfers in one 1 GiB request each, as dravik makes them.
-rm -f dd.dat
-dd_write1g_ns=$(timed_cmd dd if=/dev/zero of=dd.dat bs=1G count=1)
-dd_read1g_ns=$(timed_cmd dd if=dd.dat of=/dev/null bs=1G)
+dd_write1g_ns=$(for i in 1 2 3; do rm -f dd.dat; timed_cmd dd if=/dev/zero of=dd.dat bs=1G count=1; done | best)
+dd_read1g_ns=$(for i in 1 2 3; do timed_cmd dd if=dd.dat of=/dev/null bs=1G; done | best)
 printf 'WRITE 1 0 1073741824:                  %s   dd bs=1M %s   ratio %s   (dd bs=1G %s, ratio %s)\n' \
     "$(mibs "$write_ns")" "$(mibs "$dd_write_ns")" "$(ratio "$write_ns" "$dd_write_ns")" \
     "$(mibs "$dd_write1g_ns")" "$(ratio "$write_ns" "$dd_write1g_ns")"

@@ -61,7 +61,10 @@ public:
     ReturnCode commit();
     void moveFromCurrent() { moveMethod_ = kFromCurrent; }
     void moveFromEnd() { moveMethod_ = kFromEnd; }
-    void setSeekDistance(std::int32_t distance) { seekDistance_ = distance; }
+    void setSeekDistance(std::int32_t distance) {
+        seekDistance_ = distance;
+        seekHigh_ = 0;
+    }
     ReturnCode seek();
     ReturnCode changeEndOfFile(std::uint32_t newSize);
     ReturnCode getFileSize(std::uint32_t& size);
@@ -88,9 +91,9 @@ public:
     // after moving the file pointer to offset. The buffer holds request count x length
     // bytes. The ReturnCode is the transfer's; the byte count tells what was moved.
     ReturnCode readCurrent(unsigned char* buffer, std::uint32_t length);
-    ReturnCode readAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length);
+    ReturnCode readAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length);
     ReturnCode writeCurrent(unsigned char* buffer, std::uint32_t length, bool sync);
-    ReturnCode writeAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length, bool sync);
+    ReturnCode writeAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length, bool sync);
     // The engine: a mapped copy, one synchronous call, one polled overlapped request,
     // several requests with events, or requests with completion routines.
     ReturnCode performRead();
@@ -130,7 +133,8 @@ private:
     ReturnCode transferSingleRequest(const TransferDirection& direction);
     ReturnCode transferWithEvents(const TransferDirection& direction);
     ReturnCode transferWithCallbacks(const TransferDirection& direction);
-    void positionAt(std::uint32_t offset);
+    void positionAt(std::uint64_t offset);
+    std::uint64_t transferOffset() const;
     static void CALLBACK ioCompletion(DWORD error, DWORD bytes, LPOVERLAPPED overlapped);
 
     HANDLE handle_ = nullptr;                       // system handle
@@ -138,6 +142,9 @@ private:
     std::uint32_t transferLength_ = 0;
     std::uint32_t byteCount_ = 0;                    // "not set" until a transfer runs
     std::int32_t seekDistance_ = 0;
+    // Above 4 GiB, the high part of the offset of a positioned transfer (a /COUNT
+    // series runs on past 4 GiB); 0 once CHGPTR sets a distance.
+    std::uint32_t seekHigh_ = 0;
     std::uint32_t moveMethod_ = kFromBeginning;
     std::string name_;                               // the qualified path, when hasName_
     bool hasName_ = false;

@@ -1,8 +1,7 @@
 #include "transfer/transfer_buffer.h"
 
-#include <new>
-
 #include "interpreter/constants.h"
+#include "platform/large_buffer.h"
 
 namespace {
 constexpr std::uint64_t kSpareBytes = 50;
@@ -15,6 +14,9 @@ TransferBuffer::TransferBuffer(unsigned char* shared, std::uint64_t total) {
         return;
     }
     if (total + kSpareBytes > kLargestOwnBuffer) return;
-    own_.reset(new (std::nothrow) unsigned char[total + kSpareBytes]);
-    data_ = own_.get();
+    ownSize_ = static_cast<std::size_t>(total + kSpareBytes);
+    own_ = platform::AllocateLargeBuffer(ownSize_);
+    data_ = own_;
 }
+
+TransferBuffer::~TransferBuffer() { platform::ReleaseLargeBuffer(own_, ownSize_); }

@@ -2,8 +2,8 @@
 // else a buffer of the command's own with 50 spare bytes, released at the end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class TransferBuffer {
 public:
@@ -11,10 +11,14 @@ public:
     // wrapping. A buffer of its own must stay addressable by 32-bit sizes with its
     // spare bytes; a larger one, or one that cannot be allocated, leaves data() null.
     TransferBuffer(unsigned char* shared, std::uint64_t total);
+    ~TransferBuffer();
+    TransferBuffer(const TransferBuffer&) = delete;
+    TransferBuffer& operator=(const TransferBuffer&) = delete;
 
     unsigned char* data() const { return data_; }
 
 private:
-    std::unique_ptr<unsigned char[]> own_;
+    unsigned char* own_ = nullptr;
+    std::size_t ownSize_ = 0;
     unsigned char* data_ = nullptr;
 };

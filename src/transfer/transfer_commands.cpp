@@ -25,7 +25,7 @@ constexpr std::uint64_t kPromptLimit = 50;
 // What the command line of one READ or WRITE asks for.
 struct TransferLine {
     FileObject* file = nullptr;
-    std::uint32_t offset = 0;
+    std::uint64_t offset = 0;  // runs on past 4 GiB in a /COUNT series
     std::uint64_t length = 0;  // of one transfer: length x requests
     std::uint16_t count = 1;   // number of transfers
     std::uint16_t requests = 1;
@@ -125,13 +125,13 @@ void writeCommand(ParsedCommand& cmd) {
             if (prompt && line.length < kPromptLimit) {
                 readTypedData(data, line.length);
             } else {
-                std::uint32_t position = line.current ? currentPosition(line.file->systemHandle()) : line.offset;
+                std::uint64_t position = line.current ? currentPosition(line.file->systemHandle()) : line.offset;
                 transfer::fillPattern(position, static_cast<std::size_t>(line.length), data);
             }
             st.rc = line.current ? line.file->writeCurrent(data, perRequest, line.sync)
                                  : line.file->writeAt(data, line.offset, perRequest, line.sync);
         }
-        if (!line.current) line.offset += static_cast<std::uint32_t>(line.length);
+        if (!line.current) line.offset += line.length;
         st.resultLine("   ... ... the return code from the Write is ");
         st.check();
     }
@@ -178,7 +178,7 @@ void readCommand(ParsedCommand& cmd) {
                 out::line(same ? "   ... ... data compare OK " : "   ... ... data compare failed!!! ");
             }
         }
-        if (!line.current) line.offset += static_cast<std::uint32_t>(line.length);
+        if (!line.current) line.offset += line.length;
     }
     // Unlike the common check, this one also compares a ParseCode with the expected code.
     if (st.expectedGiven && st.rc != st.expected) {

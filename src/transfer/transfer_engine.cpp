@@ -48,10 +48,10 @@ BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned ch
                            : ReadFile(handle, buffer, length, count, overlapped);
 }
 
-// The request's place in the file: the seek distance taken as an unsigned offset,
-// plus the requests before it. Past 4 GiB it continues in OffsetHigh.
-void placeRequest(OVERLAPPED& overlapped, std::int32_t seekDistance, std::size_t index, std::uint32_t length) {
-    std::uint64_t offset = static_cast<std::uint32_t>(seekDistance) + static_cast<std::uint64_t>(index) * length;
+// The request's place in the file: the transfer's offset plus the requests before it.
+// Past 4 GiB it continues in OffsetHigh.
+void placeRequest(OVERLAPPED& overlapped, std::uint64_t start, std::size_t index, std::uint32_t length) {
+    std::uint64_t offset = start + static_cast<std::uint64_t>(index) * length;
     overlapped.Offset = static_cast<DWORD>(offset);
     overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
 }
@@ -69,7 +69,7 @@ ReturnCode FileObject::readCurrent(unsigned char* buffer, std::uint32_t length) 
     return transferThrough(buffer, length, kReading);
 }
 
-ReturnCode FileObject::readAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length) {
+ReturnCode FileObject::readAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length) {
     positionAt(offset);
     return readCurrent(buffer, length);
 }
@@ -79,7 +79,7 @@ ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length,
     return transferThrough(buffer, length, kWriting);
 }
 
-ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint32_t offset, std::uint32_t length, bool sync) {
+ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length, bool sync) {
     positionAt(offset);
     return writeCurrent(buffer, length, sync);
 }
@@ -98,11 +98,18 @@ ReturnCode FileObject::transferThrough(unsigned char* buffer, std::uint32_t leng
 // The offset is unsigned: it is given with a zero high part, so offsets of 2 GiB and
 // more are positions, not negative distances. The outcome is not reported: the
 // transfer's ReturnCode stands for the command.
-void FileObject::positionAt(std::uint32_t offset) {
-    seekDistance_ = static_cast<std::int32_t>(offset);
-    LONG high = 0;
+void FileObject::positionAt(std::uint64_t offset) {
+    seekDistance_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(offset));
+    seekHigh_ = static_cast<std::uint32_t>(offset >> 32);
+    LONG high = static_cast<LONG>(seekHigh_);
     SetFilePointer(handle_, static_cast<LONG>(offset), &high, FILE_BEGIN);
     moveMethod_ = kFromBeginning;
+}
+
+// Where the overlapped and mapped modes transfer: the seek distance taken as an
+// unsigned offset, with the high part of a positioned transfer.
+std::uint64_t FileObject::transferOffset() const {
+    return (static_cast<std::uint64_t>(seekHigh_) << 32) | static_cast<std::uint32_t>(seekDistance_);
 }
 
 ReturnCode FileObject::performRead() { return perform(kReading); }
@@ -123,7 +130,7 @@ ReturnCode FileObject::perform(const TransferDirection& direction) {
 // read, as at the end of a file); a write that does not fit, or a write into a view
 // mapped for reading only, is refused.
 ReturnCode FileObject::copyMapped(const TransferDirection& direction) {
-    std::uint64_t start = static_cast<std::uint32_t>(seekDistance_);
+    std::uint64_t start = transferOffset();
     std::uint64_t inside = start < viewSize_ ? viewSize_ - start : 0;
     unsigned char* view = static_cast<unsigned char*>(viewAddress_);
     if (direction.write) {
@@ -150,7 +157,7 @@ ReturnCode FileObject::transferSynchronously(const TransferDirection& direction)
 // ends the polling and is not reported; the byte count shows what was moved.
 ReturnCode FileObject::transferSingleRequest(const TransferDirection& direction) {
     OVERLAPPED overlapped{};
-    placeRequest(overlapped, seekDistance_, 0, transferLength_);
+    placeRequest(overlapped, transferOffset(), 0, transferLength_);
     DWORD moved = 0;
     BOOL done = transferCall(direction, handle_, transferBuffer_, transferLength_, &moved, &overlapped);
     byteCount_ = moved;
@@ -178,7 +185,7 @@ ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
     std::array<EventRequest, kMaxRequests> requests{};
     std::size_t n = requestCount_ < kMaxRequests ? requestCount_ : kMaxRequests;
     for (std::size_t i = 0; i < n; ++i) {
-        placeRequest(requests[i].overlapped, seekDistance_, i, transferLength_);
+        placeRequest(requests[i].overlapped, transferOffset(), i, transferLength_);
         requests[i].overlapped.hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
     ReturnCode rc = 0;
@@ -213,7 +220,7 @@ ReturnCode FileObject::transferWithCallbacks(const TransferDirection& direction)
     std::array<CallbackRequest, kMaxRequests> requests{};
     std::size_t n = requestCount_ < kMaxRequests ? requestCount_ : kMaxRequests;
     for (std::size_t i = 0; i < n; ++i) {
-        placeRequest(requests[i].overlapped, seekDistance_, i, transferLength_);
+        placeRequest(requests[i].overlapped, transferOffset(), i, transferLength_);
         requests[i].overlapped.hEvent = reinterpret_cast<HANDLE>(&byteCount_);
     }
     ReturnCode rc = 0;
