@@ -28,7 +28,6 @@ public:
 
     // Stores a copy of the text in place of any previous name.
     void setName(const char* text);
-    bool hasName() const { return name_.has_value(); }
     // Copies the name with its terminator; a name longer than the destination is cut
     // to fit. A record without a name gives an empty text.
     void copyName(std::array<char, MAX_PATH>& destination) const;

@@ -107,9 +107,12 @@ ReturnCode FileObject::changeEndOfFile(std::uint32_t newSize) {
 
 ReturnCode FileObject::getFileSize(std::uint32_t& size) {
     DWORD result = GetFileSize(handle_, nullptr);
+    // 0xFFFFFFFF is also the size of a file of 4294967295 bytes: the call then
+    // succeeded and the last error is 0.
     if (result == INVALID_FILE_SIZE) {
-        size = 0;
-        return lastError();
+        ReturnCode rc = lastError();
+        size = rc == 0 ? result : 0;
+        return rc;
     }
     size = result;
     return 0;

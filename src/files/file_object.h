@@ -78,11 +78,8 @@ public:
 
     // ---- Plain accessors ----
     HANDLE systemHandle() const { return handle_; }
-    const std::string* name() const { return hasName_ ? &name_ : nullptr; }
     std::uint16_t accessFlags() const { return accessFlags_; }
-    std::uint16_t openFlags() const { return openFlags_; }
     bool mapped() const { return mappedFlag_ != 0; }
-    void* viewAddress() const { return viewAddress_; }
 
     // ==== Transfer operations (defined in src/transfer/) ====
     // The most overlapped requests of one transfer (READ and WRITE cut /COUNT to it).
@@ -101,7 +98,6 @@ public:
     std::uint32_t byteCount() const { return byteCount_; }
     std::uint16_t overlappedFlag() const { return overlapped_; }
     std::uint16_t requestCount() const { return requestCount_; }
-    std::uint16_t callbackFlag() const { return callbackFlag_; }
     void setRequestCount(std::uint16_t count) { requestCount_ = count; }
     void setCallback(std::uint16_t flag) { callbackFlag_ = flag; }
     void setTransferBuffer(unsigned char* buffer) { transferBuffer_ = buffer; }
@@ -126,8 +122,8 @@ private:
 
     // Transfer internals (src/transfer/): the engine shared by both directions, its
     // modes, and the completion routine of callback requests.
-    ReturnCode transferThrough(unsigned char* buffer, std::uint32_t length, const struct TransferDirection& direction);
-    ReturnCode perform(const TransferDirection& direction);
+    ReturnCode transferThrough(unsigned char* buffer, std::uint32_t length, bool write, bool sync);
+    ReturnCode perform(const struct TransferDirection& direction);
     ReturnCode copyMapped(const TransferDirection& direction);
     ReturnCode transferSynchronously(const TransferDirection& direction);
     ReturnCode transferSingleRequest(const TransferDirection& direction);

@@ -6,22 +6,61 @@
 #include "interpreter/run_state.h"
 #include "platform/console.h"
 
+namespace {
+
+// CTRL-Z ends the input wherever it stands, as it does on the Windows build's
+// text-mode standard input, so that one script gives the same run on both builds.
+constexpr int kControlZ = 0x1A;
+bool controlZSeen = false;
+
+// A CR read behind a full piece that did not begin a CR LF line end: it is the first
+// byte of the next line.
+bool pendingCarriageReturn = false;
+
+int NextByte() {
+    if (pendingCarriageReturn) {
+        pendingCarriageReturn = false;
+        return '\r';
+    }
+    if (controlZSeen) return -1;
+    int c = console::ReadByte();
+    if (c == kControlZ) {
+        controlZSeen = true;
+        return -1;
+    }
+    return c;
+}
+
+// True when the CR just read begins a CR LF line end (the LF is then consumed);
+// otherwise the byte behind the CR is left for the next read.
+bool EndsWithLineFeed() {
+    int next = console::ReadByte();
+    if (next == '\n') return true;
+    if (next >= 0) console::UnreadByte(next);
+    return false;
+}
+
+}  // namespace
+
 bool ReadInputLine(char* buffer, std::size_t size) {
     std::size_t length = 0;
-    int c = console::ReadByte();
+    int c = NextByte();
     if (c < 0) return false;
-    while (c >= 0 && c != '\n') {
+    // A CR LF line end counts as a line feed; any other CR is an ordinary byte.
+    while (c >= 0 && c != '\n' && !(c == '\r' && EndsWithLineFeed())) {
         buffer[length++] = static_cast<char>(c);
         if (length + 1 == size) {
-            // The piece is full: a line feed right behind it still ends this line.
-            c = console::ReadByte();
-            if (c >= 0 && c != '\n') console::UnreadByte(c);
+            // The piece is full: a line end right behind it still ends this line.
+            c = NextByte();
+            if (c == '\r') {
+                if (!EndsWithLineFeed()) pendingCarriageReturn = true;
+            } else if (c >= 0 && c != '\n') {
+                console::UnreadByte(c);
+            }
             break;
         }
-        c = console::ReadByte();
+        c = NextByte();
     }
-    // A CR right before the line feed belongs to a CR LF line end, not to the line.
-    if (c == '\n' && length > 0 && buffer[length - 1] == '\r') --length;
     buffer[length] = '\0';
     return true;
 }

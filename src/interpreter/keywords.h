@@ -12,7 +12,6 @@ enum class CommandId : std::uint8_t {
     LockUnlock = 31, DupHandle = 32, DevIoctl = 33, SetDefaultPath = 34, GetVolumeInfo = 35,
     GetFileSize = 36, ServerIoctl = 37, Map = 38, Unmap = 39,
 };
-constexpr int kCommandIdCount = 40;
 
 enum class OptionId : std::uint8_t {
     None = 0, Sync = 1, DenyNone = 2, DenyRead = 3, DenyWrite = 4, DenyAll = 5, ReadAccess = 6,

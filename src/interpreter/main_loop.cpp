@@ -15,6 +15,12 @@
 
 namespace {
 
+// The root of the drive that a current directory is on.
+std::string DriveRootOf(const std::string& directory) {
+    return directory.size() >= 2 && directory[1] == ':' ? directory.substr(0, 2) + "\\"
+                                                        : std::string(platform::kFallbackRoot);
+}
+
 // DefaultPath from the process's current directory, with a trailing backslash. Gives
 // false when the directory cannot be had or does not fit; DefaultPath is then the root
 // of the current drive.
@@ -28,15 +34,14 @@ bool SetDefaultPathFromCurrentDirectory() {
     // Too long: the buffer was not filled, so ask again for the drive alone.
     if (length >= sizeof buffer) {
         std::string longPath(length, '\0');
-        length = GetCurrentDirectoryA(length, longPath.data());
-        bool hasDrive = length >= 2 && longPath[1] == ':';
-        DefaultPath = hasDrive ? longPath.substr(0, 2) + "\\" : std::string(platform::kFallbackRoot);
+        longPath.resize(GetCurrentDirectoryA(length, longPath.data()));
+        DefaultPath = DriveRootOf(longPath);
         return false;
     }
     DefaultPath.assign(buffer, length);
     if (DefaultPath.back() != '\\') {
         if (DefaultPath.size() + 1 >= kDefaultPathSize) {
-            DefaultPath = DefaultPath[1] == ':' ? DefaultPath.substr(0, 2) + "\\" : std::string(platform::kFallbackRoot);
+            DefaultPath = DriveRootOf(DefaultPath);
             return false;
         }
         DefaultPath += '\\';

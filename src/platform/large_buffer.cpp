@@ -20,8 +20,9 @@ constexpr int kPopulateWrite = 23;
 }  // namespace
 #endif
 
-unsigned char* AllocateLargeBuffer(std::size_t size) {
+unsigned char* AllocateLargeBuffer(std::size_t size, bool populate) {
 #ifdef _WIN32
+    (void)populate;
     return static_cast<unsigned char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 #else
     void* data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -29,7 +30,7 @@ unsigned char* AllocateLargeBuffer(std::size_t size) {
     // Hints, both: without large pages, or on a kernel without MADV_POPULATE_WRITE
     // (Linux 5.14), the buffer still works and is faulted in as it is touched.
     madvise(data, size, MADV_HUGEPAGE);
-    madvise(data, size, kPopulateWrite);
+    if (populate) madvise(data, size, kPopulateWrite);
     return static_cast<unsigned char*>(data);
 #endif
 }

@@ -1,6 +1,7 @@
-// The find commands differ from the common handler shape in two visible ways: their
-// option loop announces /GETCOUNT as it reads it (before its value is checked), and
-// they print the return-code line only when no group was shown.
+// The find commands differ from the common handler shape in two visible ways: the
+// option loop of FINDFIRST announces /GETCOUNT as it reads it (before its value is
+// checked), and FINDFIRST and FINDNEXT print the return-code line only when no group
+// was shown.
 #include "search/search_commands.h"
 
 #include <algorithm>
@@ -25,10 +26,10 @@ struct FindOptions {
     std::uint32_t matchCriteria = FSDirEntry::kDefaultMatchCriteria;
 };
 
-// The option loop of FINDFIRST (which also takes /EA and /MATCHCRITERIA) and
-// FINDNEXT. A /GETCOUNT with a value prints its notice at once, good value or not.
-void readFindOptions(ParsedCommand& cmd, std::size_t first, bool findFirst, CommandState& st, FindOptions& options) {
-    for (std::size_t entry = first; st.ok() && cmd.has(entry); ++entry) {
+// The option loop of FINDFIRST. A /GETCOUNT with a value prints its notice at once,
+// good value or not.
+void readFindFirstOptions(ParsedCommand& cmd, CommandState& st, FindOptions& options) {
+    for (std::size_t entry = 3; st.ok() && cmd.has(entry); ++entry) {
         std::string& token = cmd[entry];
         if (token[0] != '/') {
             st.rc = kSyntaxError;
@@ -40,8 +41,8 @@ void readFindOptions(ParsedCommand& cmd, std::size_t first, bool findFirst, Comm
         std::string keyword = token.substr(1, hasValue ? equals - 1 : std::string::npos);
         OptionId id = LookupOption(keyword);
         token = "/" + keyword;
-        bool accepted = id == OptionId::Rc || id == OptionId::All || id == OptionId::GetCount ||
-                        (findFirst && (id == OptionId::Ea || id == OptionId::MatchCriteria));
+        bool accepted = id == OptionId::Rc || id == OptionId::All || id == OptionId::GetCount || id == OptionId::Ea ||
+                        id == OptionId::MatchCriteria;
         if (!accepted) {
             st.rc = kSyntaxError;
             break;
@@ -104,7 +105,7 @@ void findFirstCommand(ParsedCommand& cmd) {
     std::uint32_t slot = st.freeSearchSlot(1);
     st.path(2, parts);
     FindOptions options;
-    readFindOptions(cmd, 3, true, st, options);
+    readFindFirstOptions(cmd, st, options);
     bool groupShown = false;
     if (st.ok()) {
         auto entry = std::make_unique<FSDirEntry>();
@@ -133,7 +134,11 @@ void findNextCommand(ParsedCommand& cmd) {
     CommandState st(cmd);
     FSDirEntry* search = st.searchInUse(1);
     FindOptions options;
-    readFindOptions(cmd, 2, false, st, options);
+    st.options(2, {OptionId::All, OptionId::GetCount}, [&options](const OptionArg& option) {
+        if (option.id == OptionId::All) options.all = true;
+        else options.groupSize = static_cast<std::uint16_t>(option.number);
+        return ReturnCode{0};
+    });
     bool groupShown = false;
     if (st.ok()) {
         out::line("   ... doing the find next ");

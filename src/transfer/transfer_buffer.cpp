@@ -8,14 +8,14 @@ constexpr std::uint64_t kSpareBytes = 50;
 constexpr std::uint64_t kLargestOwnBuffer = 0xFFFFFFFFull;
 }  // namespace
 
-TransferBuffer::TransferBuffer(unsigned char* shared, std::uint64_t total) {
+TransferBuffer::TransferBuffer(unsigned char* shared, std::uint64_t total, bool filledWhole) {
     if (total < kBufferSize) {
         data_ = shared;
         return;
     }
     if (total + kSpareBytes > kLargestOwnBuffer) return;
     ownSize_ = static_cast<std::size_t>(total + kSpareBytes);
-    own_ = platform::AllocateLargeBuffer(ownSize_);
+    own_ = platform::AllocateLargeBuffer(ownSize_, filledWhole);
     data_ = own_;
 }
 

@@ -10,7 +10,10 @@ public:
     // total is the bytes of one transfer (length x requests), computed without
     // wrapping. A buffer of its own must stay addressable by 32-bit sizes with its
     // spare bytes; a larger one, or one that cannot be allocated, leaves data() null.
-    TransferBuffer(unsigned char* shared, std::uint64_t total);
+    // filledWhole: the command fills every byte before the transfer (WRITE), so the
+    // pages of a buffer of its own are faulted in at once; a READ leaves them to the
+    // data that arrives (a short read of a huge buffer touches little).
+    TransferBuffer(unsigned char* shared, std::uint64_t total, bool filledWhole);
     ~TransferBuffer();
     TransferBuffer(const TransferBuffer&) = delete;
     TransferBuffer& operator=(const TransferBuffer&) = delete;

@@ -3,6 +3,7 @@
 // one closing ExpectedRC check, also after a command-line problem.
 #include "transfer/transfer_commands.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -27,6 +28,7 @@ struct TransferLine {
     FileObject* file = nullptr;
     std::uint64_t offset = 0;  // runs on past 4 GiB in a /COUNT series
     std::uint64_t length = 0;  // of one transfer: length x requests
+    std::uint64_t span = 0;    // bytes one transfer may move (see requestSpan)
     std::uint16_t count = 1;   // number of transfers
     std::uint16_t requests = 1;
     bool current = false;
@@ -38,6 +40,20 @@ struct TransferLine {
     bool expectedGiven = false;
     std::uint32_t expectedLength = 0;
 };
+
+// The bytes the engine may move in one transfer of this line. A request count that an
+// earlier line left in the FileObject (a mapped copy does not put it back, nor does a
+// line that failed after setting it) still applies to the next overlapped transfer,
+// which then issues that many requests of length / requests bytes each: the buffer
+// and the data written must cover all of them.
+std::uint64_t requestSpan(const TransferLine& line) {
+    const FileObject& file = *line.file;
+    std::uint64_t perRequest = line.length / line.requests;
+    std::uint64_t requests = 1;
+    if (file.overlappedFlag() != 0 && !file.mapped())
+        requests = std::min(file.requestCount(), FileObject::kMaxRequests);
+    return std::max(line.length, perRequest * requests);
+}
 
 // Reads the positional parameters and the options. Then, whenever the slot was
 // valid (even after a later problem), a /COUNT on an overlapped file becomes the
@@ -73,23 +89,24 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
         line.requests = line.count;
         line.count = 1;
         line.length *= line.requests;
+        line.file->setRequestCount(line.requests);
     }
-    // Always set: a request count left over from a mapped copy (which does not put it
-    // back) would otherwise make this transfer issue more requests than its buffer
-    // holds.
-    line.file->setRequestCount(line.requests);
     if (line.callback) line.file->setCallback(1);
+    line.span = requestSpan(line);
     return line;
 }
 
 void toTranscript(void*, const char* data, std::size_t size) { out::raw(data, size); }
 
 // Where WRITE /CURRENT takes its pattern from: the file pointer, or 0 when it cannot
-// be read.
-std::uint32_t currentPosition(HANDLE handle) {
+// be read. The high part is asked for too: a /COUNT series leaves the pointer past
+// 4 GiB, where a position without it cannot be given.
+std::uint64_t currentPosition(HANDLE handle) {
+    LONG high = 0;
     SetLastError(0);
-    DWORD position = SetFilePointer(handle, 0, nullptr, FILE_CURRENT);
-    return position == INVALID_SET_FILE_POINTER && GetLastError() != 0 ? 0 : position;
+    DWORD low = SetFilePointer(handle, 0, &high, FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != 0) return 0;
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) | low;
 }
 
 // The typed data of a small write: one line of input at the start of the buffer,
@@ -114,7 +131,7 @@ void writeCommand(ParsedCommand& cmd) {
         return;
     }
     bool prompt = PromptForWrites != 0 || line.prompt;
-    TransferBuffer buffer(WorkBuffer, line.length);
+    TransferBuffer buffer(WorkBuffer, line.span, true);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {
@@ -123,10 +140,10 @@ void writeCommand(ParsedCommand& cmd) {
             st.rc = ERROR_NOT_ENOUGH_MEMORY;
         } else {
             if (prompt && line.length < kPromptLimit) {
-                readTypedData(data, line.length);
+                readTypedData(data, line.span);
             } else {
                 std::uint64_t position = line.current ? currentPosition(line.file->systemHandle()) : line.offset;
-                transfer::fillPattern(position, static_cast<std::size_t>(line.length), data);
+                transfer::fillPattern(position, static_cast<std::size_t>(line.span), data);
             }
             st.rc = line.current ? line.file->writeCurrent(data, perRequest, line.sync)
                                  : line.file->writeAt(data, line.offset, perRequest, line.sync);
@@ -148,7 +165,7 @@ void readCommand(ParsedCommand& cmd) {
         ReportParseCode(st.rc);
         line.count = 0;
     }
-    TransferBuffer buffer(ReadBuffer, st.ok() ? line.length : 0);
+    TransferBuffer buffer(ReadBuffer, st.ok() ? line.span : 0, false);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {

@@ -41,6 +41,14 @@ const TransferDirection kWriting = {
 
 ReturnCode lastErrorCode() { return static_cast<ReturnCode>(GetLastError() & 0xFFFF); }
 
+// The code of a request of the event or callback modes that did not start. End of
+// file is no failure there: Windows may refuse a read at or past the end at once with
+// 38 instead of completing it with 0 bytes, and the byte count already shows it.
+ReturnCode startFailureCode() {
+    ReturnCode code = lastErrorCode();
+    return code == ERROR_HANDLE_EOF ? 0 : code;
+}
+
 // The one synchronous or overlapped call of the direction: ReadFile or WriteFile.
 BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length,
                   DWORD* count, OVERLAPPED* overlapped) {
@@ -66,7 +74,7 @@ struct CallbackRequest {
 }  // namespace
 
 ReturnCode FileObject::readCurrent(unsigned char* buffer, std::uint32_t length) {
-    return transferThrough(buffer, length, kReading);
+    return transferThrough(buffer, length, false, false);
 }
 
 ReturnCode FileObject::readAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length) {
@@ -74,9 +82,8 @@ ReturnCode FileObject::readAt(unsigned char* buffer, std::uint64_t offset, std::
     return readCurrent(buffer, length);
 }
 
-// The sync flag (WRITE /SYNC) changes nothing in the transfer.
-ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length, bool) {
-    return transferThrough(buffer, length, kWriting);
+ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length, bool sync) {
+    return transferThrough(buffer, length, true, sync);
 }
 
 ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length, bool sync) {
@@ -85,12 +92,11 @@ ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint64_t offset, std:
 }
 
 // Runs the engine on the caller's buffer, then puts the resting buffer back.
-ReturnCode FileObject::transferThrough(unsigned char* buffer, std::uint32_t length,
-                                       const TransferDirection& direction) {
+ReturnCode FileObject::transferThrough(unsigned char* buffer, std::uint32_t length, bool write, bool sync) {
     unsigned char* resting = transferBuffer_;
     transferBuffer_ = buffer;
     transferLength_ = length;
-    ReturnCode rc = perform(direction);
+    ReturnCode rc = write ? performWrite(sync) : performRead();
     transferBuffer_ = resting;
     return rc;
 }
@@ -114,6 +120,7 @@ std::uint64_t FileObject::transferOffset() const {
 
 ReturnCode FileObject::performRead() { return perform(kReading); }
 
+// The sync flag (WRITE /SYNC) changes nothing in the transfer.
 ReturnCode FileObject::performWrite(bool) { return perform(kWriting); }
 
 ReturnCode FileObject::perform(const TransferDirection& direction) {
@@ -195,7 +202,7 @@ ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
         r.started = transferCall(direction, handle_, transferBuffer_ + i * transferLength_, transferLength_, &r.count,
                                  &r.overlapped) ||
                     GetLastError() == ERROR_IO_PENDING;
-        if (!r.started && rc == 0) rc = lastErrorCode();
+        if (!r.started && rc == 0) rc = startFailureCode();
     }
     for (std::size_t i = 0; i < n; ++i) {
         EventRequest& r = requests[i];
@@ -234,7 +241,7 @@ ReturnCode FileObject::transferWithCallbacks(const TransferDirection& direction)
             ++started;
         } else {
             requests[i].completed = true;  // nothing will ever run for it
-            if (rc == 0) rc = lastErrorCode();
+            if (rc == 0) rc = startFailureCode();
         }
     }
     if (started > 0) {

@@ -214,3 +214,20 @@ TEST_F(AttributesTest, SetFileTimeNeedsWriteAccess) {
     EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &w));
     CloseHandle(h);
 }
+
+// Some file systems report a birth time of 0 for entries whose birth they did not
+// record (here the root directory and /tmp may be such); that is no creation time, and
+// the change time stands in for it.
+TEST_F(AttributesTest, AnUnrecordedBirthTimeIsNotTakenAsTheCreationTime) {
+    constexpr std::uint64_t kUnixEpoch = 116444736000000000ull;
+    for (const char* directory : {"Z:\\", "Z:\\tmp", "Z:\\work"}) {
+        SCOPED_TRACE(directory);
+        HANDLE h = CreateFileA(directory, GENERIC_READ, kShareRW, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                               nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        FILETIME creation{}, access{}, write{};
+        EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));
+        EXPECT_NE(Value(creation), kUnixEpoch);
+        CloseHandle(h);
+    }
+}

@@ -63,7 +63,8 @@ TEST_F(FileApiTest, BadDispositionsAndNames) {
     std::filesystem::create_directory(posix("adir"));
     for (DWORD disposition : {0u, 6u})
         EXPECT_FAILS_WITH(open("exist.txt", RW, 0, disposition) != INVALID_HANDLE_VALUE, 87);
-    EXPECT_FAILS_WITH(open("nodir\\x.txt", RW, 0, OPEN_ALWAYS) != INVALID_HANDLE_VALUE, 3);
+    for (DWORD disposition : {CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS, TRUNCATE_EXISTING})
+        EXPECT_FAILS_WITH(open("nodir\\x.txt", RW, 0, disposition) != INVALID_HANDLE_VALUE, 3);
     EXPECT_FAILS_WITH(open("nodir\\sub\\x.txt", RW, 0, CREATE_NEW) != INVALID_HANDLE_VALUE, 3);
     EXPECT_FAILS_WITH(open("exist.txt\\x.txt", RW, 0, OPEN_EXISTING) != INVALID_HANDLE_VALUE, 3);
     EXPECT_FAILS_WITH(open("exist.txt\\", RW, 0, OPEN_EXISTING) != INVALID_HANDLE_VALUE, 123);
@@ -88,7 +89,8 @@ TEST_F(FileApiTest, DirectoriesOpenOnlyWithBackupSemantics) {
     std::filesystem::create_directory(posix("adir"));
     for (DWORD disposition : {OPEN_EXISTING, CREATE_ALWAYS, OPEN_ALWAYS, TRUNCATE_EXISTING})
         EXPECT_FAILS_WITH(open("adir", RW, 0, disposition) != INVALID_HANDLE_VALUE, 5);
-    EXPECT_FAILS_WITH(open("adir", 0, 0, OPEN_EXISTING) != INVALID_HANDLE_VALUE, 5);
+    for (DWORD access : {0u, static_cast<DWORD>(GENERIC_READ)})
+        EXPECT_FAILS_WITH(open("adir", access, 0, OPEN_EXISTING) != INVALID_HANDLE_VALUE, 5);
     EXPECT_FAILS_WITH(open("adir", RW, 0, CREATE_NEW) != INVALID_HANDLE_VALUE, 80);
     EXPECT_FAILS_WITH(open("adir\\", GENERIC_READ, 0, OPEN_EXISTING) != INVALID_HANDLE_VALUE, 5);
     HANDLE h = open("adir", GENERIC_READ, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
@@ -212,6 +214,8 @@ TEST_F(FileApiTest, SharingAroundAccessZeroAndDispositions) {
     HANDLE b = open("s.txt", RW, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
     EXPECT_NE(b, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), 183u);
+    // Replaced under the first handle.
+    EXPECT_EQ(sizeOf("s.txt"), 0u);
     HANDLE c = open("s.txt", 0, 0, OPEN_EXISTING);  // access 0 skips the check
     EXPECT_NE(c, INVALID_HANDLE_VALUE);
     CloseHandle(a);

@@ -150,6 +150,14 @@ TEST_F(FileHandleTest, SetEndOfFileAtThePointer) {
         EXPECT_EQ(sizeOf("f.txt"), size);
         EXPECT_EQ(GetFileSize(h, nullptr), size);
         EXPECT_EQ(where(h), size);
+        if (size == 200u) {
+            // The bytes that growing adds read as zeros.
+            char grown[150];
+            DWORD n = 0;
+            SetFilePointer(h, 50, nullptr, FILE_BEGIN);
+            EXPECT_TRUE(ReadFile(h, grown, sizeof grown, &n, nullptr));
+            EXPECT_EQ(std::vector<char>(grown, grown + n), std::vector<char>(150, 0));
+        }
     }
     HANDLE r = openF(GENERIC_READ);
     SetFilePointer(r, 10, nullptr, FILE_BEGIN);

@@ -43,8 +43,10 @@ TEST_F(FileApiTest, MappingNeedsTheAccessOfItsProtection) {
 TEST_F(FileApiTest, ViewsAndTransfersSeeEachOther) {
     makeFile("f.txt", 1000);
     HANDLE h = open("f.txt", RW, ShareRW, OPEN_EXISTING);
+    SetLastError(0xDEAD);
     HANDLE m = CreateFileMappingA(h, nullptr, PAGE_READWRITE, 0, 0, nullptr);
     ASSERT_NE(m, nullptr);
+    EXPECT_EQ(GetLastError(), 0u);
     char* view = static_cast<char*>(MapViewOfFile(m, FILE_MAP_WRITE, 0, 0, 0));
     ASSERT_NE(view, nullptr);
     std::memcpy(view, "VIEW", 4);

@@ -148,6 +148,35 @@ TEST_F(NamesTest, DeleteFileOfAnOpenFile) {
     }
 }
 
+// A file deleted while a handle holds it open keeps its name until the last handle
+// closes: a new file cannot take the name, and the name cannot be opened again.
+TEST_F(NamesTest, ADeletedOpenFileKeepsItsNameUntilTheLastClose) {
+    for (DWORD access : {RW, DWORD(0)}) {
+        SCOPED_TRACE(testing::Message() << "access " << access);
+        writeText("held.txt", "x");
+        HANDLE h = open("held.txt", access, kShareRW | FILE_SHARE_DELETE, OPEN_EXISTING);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        HANDLE second = open("held.txt", 0, kShareRW | FILE_SHARE_DELETE, OPEN_EXISTING);
+        ASSERT_NE(second, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(DeleteFileA(name("held.txt").c_str()));
+        EXPECT_TRUE(exists("held.txt"));
+        EXPECT_EQ(open("held.txt", RW, kShareRW | FILE_SHARE_DELETE, CREATE_NEW), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), 80u);
+        EXPECT_EQ(open("held.txt", GENERIC_READ, kShareRW | FILE_SHARE_DELETE, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), 5u);
+        EXPECT_FAILS_WITH(DeleteFileA(name("held.txt").c_str()), 5);
+        EXPECT_FAILS_WITH(MoveFileA(name("held.txt").c_str(), name("moved.txt").c_str()), 5);
+        EXPECT_FAILS_WITH(CopyFileA(name("held.txt").c_str(), name("copy.txt").c_str(), FALSE), 5);
+        CloseHandle(h);
+        EXPECT_TRUE(exists("held.txt"));
+        CloseHandle(second);
+        EXPECT_FALSE(exists("held.txt"));
+    }
+    // A file of the same name made after the close is a new file that stays.
+    writeText("held.txt", "new");
+    EXPECT_TRUE(exists("held.txt"));
+}
+
 TEST_F(NamesTest, MoveFile) {
     writeText("a.txt", "moved");
     writeText("keep.txt", "keep");
@@ -283,4 +312,38 @@ TEST_F(NamesTest, CopyFileHonoursShareModes) {
     h = open("b.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     EXPECT_FAILS_WITH(CopyFileA(name("src.txt").c_str(), name("b.txt").c_str(), FALSE), 32);
     CloseHandle(h);
+}
+
+// A name of more than MAX_PATH characters is refused before the file system is asked,
+// whatever its components; one of MAX_PATH characters is looked up.
+TEST_F(NamesTest, NamesLongerThanMaxPathAreRefused) {
+    std::string prefix = name("");
+    std::string fits = prefix + std::string(MAX_PATH - prefix.size(), 'x');
+    std::string tooLong = fits + "x";
+    ASSERT_EQ(fits.size(), std::size_t(MAX_PATH));
+    EXPECT_EQ(GetFileAttributesA(fits.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetFileAttributesA(tooLong.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), 206u);
+    EXPECT_FAILS_WITH(SetFileAttributesA(tooLong.c_str(), FILE_ATTRIBUTE_HIDDEN), 206);
+    EXPECT_FAILS_WITH(DeleteFileA(tooLong.c_str()), 206);
+    EXPECT_FAILS_WITH(RemoveDirectoryA(tooLong.c_str()), 206);
+    EXPECT_FAILS_WITH(CreateDirectoryA(tooLong.c_str(), nullptr), 206);
+    EXPECT_FALSE(exists(tooLong.substr(prefix.size())));
+
+    // The second name of a move or a copy may be longer.
+    writeText("short.txt", "x");
+    EXPECT_TRUE(CopyFileA(name("short.txt").c_str(), tooLong.c_str(), FALSE));
+    EXPECT_FAILS_WITH(CopyFileA(tooLong.c_str(), name("copy.txt").c_str(), FALSE), 206);
+    EXPECT_FAILS_WITH(MoveFileA(tooLong.c_str(), name("moved.txt").c_str()), 206);
+    ASSERT_TRUE(std::filesystem::remove(posix(tooLong.substr(prefix.size()))));
+    EXPECT_TRUE(MoveFileA(name("short.txt").c_str(), tooLong.c_str()));
+    EXPECT_TRUE(exists(tooLong.substr(prefix.size())));
+    EXPECT_TRUE(CreateDirectoryA(fits.c_str(), nullptr));
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(fits.c_str(), &data);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_EQ(FindFirstFileA((fits + "*").c_str(), &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 206u);
 }

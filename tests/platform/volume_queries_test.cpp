@@ -52,6 +52,14 @@ TEST(GetDiskFreeSpaceA, MissingDrivesAndFolders) {
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
+TEST(GetDiskFreeSpaceA, CharactersNoNameMayHoldAreABadName) {
+    Space space;
+    for (const char* root : {"?:\\", "|:\\", "Z:\\a?\\", "Z:\\tmp\\a*", "Z:\\tmp\\a\"\\", "Z:\\a<b>\\"}) {
+        EXPECT_FALSE(FreeSpace(root, space)) << root;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME) << root;
+    }
+}
+
 struct Volume {
     char label[100] = "x";
     char fileSystem[100] = "";
@@ -96,6 +104,42 @@ TEST(GetVolumeInformationA, RefusesWhatIsNotARoot) {
          {Case{"Z:", ERROR_INVALID_NAME}, Case{"Z", ERROR_INVALID_NAME}, Case{"Q:\\", ERROR_PATH_NOT_FOUND},
           Case{"Q:", ERROR_PATH_NOT_FOUND}, Case{"Z:\\tmp\\", ERROR_DIR_NOT_ROOT},
           Case{"Z:\\nosuchdir-dravik\\", ERROR_DIR_NOT_ROOT}, Case{"\\\\server\\share\\", ERROR_BAD_NETPATH}}) {
+        EXPECT_FALSE(Information(c.root, volume)) << c.root;
+        EXPECT_EQ(GetLastError(), c.error) << c.root;
+    }
+}
+
+TEST(GetVolumeInformationA, DotsAreResolvedBeforeTheRootCheck) {
+    Volume root;
+    ASSERT_TRUE(Information("Z:\\", root));
+    // ".." stops at the root, and a folder that does not exist may be left by "..".
+    for (const char* name : {"Z:\\tmp\\..\\", "Z:\\tmp\\..", "Z:\\.", "Z:\\nosuchdir-dravik\\.\\..\\",
+                             "Z:\\tmp\\..\\..\\..\\", "\\tmp\\..\\", "Z:\\\\"}) {
+        Volume volume;
+        EXPECT_TRUE(Information(name, volume)) << name;
+        EXPECT_EQ(volume.serial, root.serial) << name;
+    }
+    // Relative names start at the current directory.
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    std::string up;
+    for (const char* c = cwd; *c; ++c)
+        if (*c == '/') up += "..\\";
+    Volume volume;
+    EXPECT_TRUE(Information(up.c_str(), volume)) << up;
+    EXPECT_FALSE(Information(".\\", volume));
+    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_ROOT);
+}
+
+TEST(GetVolumeInformationA, CharactersNoNameMayHold) {
+    Volume volume;
+    struct Case {
+        const char* root;
+        DWORD error;
+    };
+    // The root check comes first; a drive letter that no name may hold is a bad name.
+    for (Case c : {Case{"?:\\", ERROR_INVALID_NAME}, Case{"|:\\", ERROR_INVALID_NAME},
+                   Case{"Z:\\a?\\", ERROR_DIR_NOT_ROOT}, Case{"Z:\\a*", ERROR_INVALID_NAME}}) {
         EXPECT_FALSE(Information(c.root, volume)) << c.root;
         EXPECT_EQ(GetLastError(), c.error) << c.root;
     }

@@ -34,7 +34,8 @@ void FillFromStatx(const struct statx& sx, FileStatus& status) {
     st.st_ctim = FromStatx(sx.stx_ctime);
     status.lastAccess = FileTimeFromTimespec(st.st_atim);
     status.lastWrite = FileTimeFromTimespec(st.st_mtim);
-    bool born = (sx.stx_mask & STATX_BTIME) != 0;
+    // A birth time of 0 is one the file system did not record.
+    bool born = (sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
     status.creation = FileTimeFromTimespec(born ? FromStatx(sx.stx_btime) : st.st_ctim);
 }
 

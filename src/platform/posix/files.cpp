@@ -16,6 +16,7 @@
 #include "platform/posix/file_handle.h"
 #include "platform/posix/locks.h"
 #include "platform/posix/mapping.h"
+#include "platform/posix/name_args.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/positioned_io.h"
 #include "platform/posix/sharing.h"
@@ -45,6 +46,10 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 bool ResolveName(LPCSTR name, std::string& path, bool& trailingSeparator, DWORD& error) {
     if (name == nullptr || *name == '\0') {
         error = ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    if (NameTooLong(name)) {
+        error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
     if (std::strpbrk(name, "*?") != nullptr) {
@@ -109,6 +114,8 @@ HANDLE OpenDirectory(const std::string& path, const struct stat& st, DWORD acces
 HANDLE OpenExisting(const std::string& path, const struct stat& st, DWORD access, DWORD share, DWORD disposition,
                     DWORD flags) {
     if (disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
+    // A file deleted while open keeps only its name until its last handle closes.
+    if (DeletePending(st.st_dev, st.st_ino)) return FailHandle(ERROR_ACCESS_DENIED);
     bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     bool readOnly = (st.st_mode & S_IWUSR) == 0;
     if (readOnly && (truncate || (access & GENERIC_WRITE))) return FailHandle(ERROR_ACCESS_DENIED);

@@ -1,12 +1,20 @@
 #include "platform/posix/name_args.h"
 
+#include <cstring>
+
 #include "platform/posix/paths.h"
 
 namespace posix {
 
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
-bool ResolveName(LPCSTR name, std::string& posixPath, DWORD& error) {
+bool NameTooLong(LPCSTR name) { return name != nullptr && std::strlen(name) > MAX_PATH; }
+
+bool ResolveName(LPCSTR name, std::string& posixPath, DWORD& error, bool limitLength) {
+    if (limitLength && NameTooLong(name)) {
+        error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
     if (name == nullptr || *name == '\0') {
         error = ERROR_PATH_NOT_FOUND;
         return false;

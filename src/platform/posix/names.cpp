@@ -26,9 +26,10 @@ DWORD MissingNameError(const std::string& path) { return posix::Win32ErrorFromEr
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// The target of a move or copy: an unmapped drive there reads as a missing file.
+// The target of a move or copy: it may be longer than MAX_PATH, and an unmapped drive
+// there reads as a missing file.
 bool ResolveTarget(LPCSTR name, std::string& path, DWORD& error) {
-    if (posix::ResolveName(name, path, error)) return true;
+    if (posix::ResolveName(name, path, error, false)) return true;
     if (error == ERROR_PATH_NOT_FOUND && name != nullptr && *name != '\0') error = ERROR_FILE_NOT_FOUND;
     return false;
 }
@@ -155,7 +156,10 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     // Windows refuses to delete a read-only file whatever the caller's rights.
     if (!S_ISLNK(st.st_mode) && posix::IsReadOnly(path, st)) return Fail(ERROR_ACCESS_DENIED);
+    if (posix::DeletePending(st.st_dev, st.st_ino)) return Fail(ERROR_ACCESS_DENIED);
     if (posix::OpenWithoutDeleteSharing(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+    // A file that is still open keeps its name until its last handle closes.
+    if (posix::DeleteAtLastClose(st.st_dev, st.st_ino, path)) return TRUE;
     if (unlink(path.c_str()) != 0) return posix::FailFromErrno(path);
     return TRUE;
 }
@@ -176,6 +180,7 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         return Fail(ERROR_ALREADY_EXISTS);
     }
     if (DWORD parent = ParentError(target)) return Fail(parent);
+    if (posix::DeletePending(sourceStat.st_dev, sourceStat.st_ino)) return Fail(ERROR_ACCESS_DENIED);
     if (posix::OpenWithoutDeleteSharing(sourceStat.st_dev, sourceStat.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
     if (rename(source.c_str(), target.c_str()) == 0) return TRUE;
     if (errno != EXDEV) return posix::FailFromErrno(target);
@@ -199,7 +204,9 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     if (!ResolveTarget(lpNewFileName, target, error)) return Fail(error);
     posix::FileStatus sourceStatus;
     if (!posix::ReadFileStatus(source, sourceStatus)) return Fail(MissingNameError(source));
-    if (S_ISDIR(sourceStatus.st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    // A directory cannot be copied, nor a file that waits for its last close to go.
+    if (S_ISDIR(sourceStatus.st.st_mode) || posix::DeletePending(sourceStatus.st.st_dev, sourceStatus.st.st_ino))
+        return Fail(ERROR_ACCESS_DENIED);
     struct stat targetStat;
     bool targetExists = stat(target.c_str(), &targetStat) == 0;
     if (!targetExists && errno != ENOENT) return Fail(MissingNameError(target));

@@ -24,6 +24,9 @@ namespace {
 
 using posix::Fail;
 
+// The longest file name component (NAME_MAX on Linux, 255 on NTFS).
+constexpr std::size_t kLongestComponent = 255;
+
 struct Search : posix::HandleObject {
     std::vector<WIN32_FIND_DATAA> entries;
     std::size_t next = 0;
@@ -82,6 +85,7 @@ bool MatchingNames(const std::string& directory, const std::string& pattern, std
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     std::string path;
     DWORD error = 0;
+    if (posix::NameTooLong(lpFileName)) return Fail(ERROR_FILENAME_EXCED_RANGE), INVALID_HANDLE_VALUE;
     if (lpFileName == nullptr || *lpFileName == '\0') return Fail(ERROR_PATH_NOT_FOUND), INVALID_HANDLE_VALUE;
     if (!posix::ToPosixPath(lpFileName, path, error)) return Fail(error), INVALID_HANDLE_VALUE;
     // The pattern is the last component; "dir\" asks for no name and finds none.
@@ -89,6 +93,9 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    // No name can be longer than a component, so such a pattern is refused as the
+    // name would be.
+    if (pattern.size() > kLongestComponent) return Fail(ERROR_FILENAME_EXCED_RANGE), INVALID_HANDLE_VALUE;
     if (posix::HasWildcard(directory)) return Fail(ERROR_INVALID_NAME), INVALID_HANDLE_VALUE;
 
     std::vector<std::string> names;

@@ -1,6 +1,9 @@
 #include "platform/posix/sharing.h"
 
 #include <algorithm>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/posix/file_handle.h"
@@ -23,6 +26,35 @@ struct Registration {
 std::vector<Registration>& Registry() {
     static auto* registry = new std::vector<Registration>;
     return *registry;
+}
+
+// A file deleted while open: its name goes with the last open.
+struct PendingDelete {
+    dev_t device;
+    ino_t inode;
+    std::string path;
+};
+
+std::vector<PendingDelete>& PendingDeletes() {
+    static auto* pending = new std::vector<PendingDelete>;
+    return *pending;
+}
+
+bool IsOpen(dev_t device, ino_t inode) {
+    return std::any_of(Registry().begin(), Registry().end(),
+                       [&](const Registration& r) { return r.device == device && r.inode == inode; });
+}
+
+// Removes the name of a pending delete whose file has no open left, unless the name
+// has come to stand for another file meanwhile.
+void FinishPendingDelete(dev_t device, ino_t inode) {
+    auto& pending = PendingDeletes();
+    auto found = std::find_if(pending.begin(), pending.end(),
+                              [&](const PendingDelete& p) { return p.device == device && p.inode == inode; });
+    if (found == pending.end() || IsOpen(device, inode)) return;
+    struct stat st;
+    if (lstat(found->path.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode) unlink(found->path.c_str());
+    pending.erase(found);
 }
 
 // The share bit that lets another open have the access bit.
@@ -55,6 +87,7 @@ void ReleaseSharing(const OpenFile& file) {
     registry.erase(
         std::remove_if(registry.begin(), registry.end(), [&](const Registration& r) { return r.file == &file; }),
         registry.end());
+    FinishPendingDelete(file.device, file.inode);
 }
 
 bool OpenWithoutDeleteSharing(dev_t device, ino_t inode) {
@@ -62,6 +95,18 @@ bool OpenWithoutDeleteSharing(dev_t device, ino_t inode) {
         if (r.device == device && r.inode == inode && (r.access & kDataAccess) && !(r.share & FILE_SHARE_DELETE))
             return true;
     return false;
+}
+
+bool DeleteAtLastClose(dev_t device, ino_t inode, const std::string& path) {
+    if (!IsOpen(device, inode)) return false;
+    if (!DeletePending(device, inode)) PendingDeletes().push_back({device, inode, path});
+    return true;
+}
+
+bool DeletePending(dev_t device, ino_t inode) {
+    const auto& pending = PendingDeletes();
+    return std::any_of(pending.begin(), pending.end(),
+                       [&](const PendingDelete& p) { return p.device == device && p.inode == inode; });
 }
 
 }  // namespace posix

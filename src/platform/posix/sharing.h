@@ -3,6 +3,7 @@
 // allowed by every registered open, and must allow them, as on Windows.
 #pragma once
 
+#include <string>
 #include <sys/types.h>
 
 #include "platform/posix/win32_types.h"
@@ -25,5 +26,14 @@ void ReleaseSharing(const OpenFile& file);
 // True when an open with data access and without FILE_SHARE_DELETE holds the file:
 // deleting or renaming it then gives ERROR_SHARING_VIOLATION.
 bool OpenWithoutDeleteSharing(dev_t device, ino_t inode);
+
+// Deleting a file that is open: as on Windows, its name stays until the last open of
+// the file closes (ReleaseSharing then removes it). False when no open holds the file,
+// which the caller then deletes at once.
+bool DeleteAtLastClose(dev_t device, ino_t inode, const std::string& path);
+
+// True when the file waits for its last close to be deleted: it cannot be opened or
+// deleted again (ERROR_ACCESS_DENIED).
+bool DeletePending(dev_t device, ino_t inode);
 
 }  // namespace posix

@@ -5,8 +5,10 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/posix/errors.h"
 #include "platform/posix/paths.h"
@@ -70,6 +72,48 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // A null root means the root of the current drive, which is Z: (see paths.h).
 const char* RootOrCurrent(LPCSTR root) { return root ? root : "\\"; }
 
+// Characters that Win32 refuses in a name: a drive "?:" is a bad name, not a missing drive.
+constexpr char InvalidNameCharacters[] = "\"*<>?|";
+
+// The drive whose root a drive path names, resolved as Win32 resolves it: a relative
+// path or a bare "X:" starts at the current directory when X: is the current drive
+// (Z:), "." and ".." are dropped (".." stops at the root), and nothing may be left.
+// "Z:\tmp\..\" is thus Z:'s root. Otherwise false with 144 (not a root) when the
+// name, past its drive and leading separators, still has a separator, else 123.
+bool RootDrive(const char* root, char& drive, DWORD& error) {
+    std::string text = root;
+    bool hasDrive = text.size() >= 2 && text[1] == ':' && !IsSeparator(text[0]);
+    drive = hasDrive ? text[0] : 'Z';
+    std::string rest = hasDrive ? text.substr(2) : text;
+    std::vector<std::string> parts;
+    bool onCurrentDrive = std::toupper(static_cast<unsigned char>(drive)) == 'Z';
+    if ((rest.empty() || !IsSeparator(rest[0])) && onCurrentDrive) {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) == nullptr) {
+            error = ERROR_PATH_NOT_FOUND;
+            return false;
+        }
+        rest = std::string(cwd) + "/" + rest;
+    }
+    std::size_t start = 0;
+    while (start < rest.size()) {
+        std::size_t end = start;
+        while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+        std::string part = rest.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    if (parts.empty()) return true;
+    std::size_t first = hasDrive ? 2 : 0;
+    while (first < text.size() && IsSeparator(text[first])) ++first;
+    error = text.find_first_of("\\/", first) != std::string::npos ? ERROR_DIR_NOT_ROOT : ERROR_INVALID_NAME;
+    return false;
+}
+
 // Copies a name into a caller's buffer; false when it does not fit with its zero.
 bool CopyName(const char* name, LPSTR buffer, DWORD size) {
     if (!buffer) return true;
@@ -98,7 +142,9 @@ BOOL GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWO
                        LPDWORD lpNumberOfFreeClusters, LPDWORD lpTotalNumberOfClusters) {
     std::string path;
     DWORD error = 0;
-    if (!posix::ToPosixPath(RootOrCurrent(lpRootPathName), path, error)) return posix::Fail(error);
+    const char* root = RootOrCurrent(lpRootPathName);
+    if (std::strpbrk(root, InvalidNameCharacters)) return posix::Fail(ERROR_INVALID_NAME);
+    if (!posix::ToPosixPath(root, path, error)) return posix::Fail(error);
     struct statvfs info;
     if (statvfs(path.c_str(), &info) != 0) return posix::FailFromErrno(path);
 
@@ -122,12 +168,19 @@ BOOL GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWOR
     const char* root = RootOrCurrent(lpRootPathName);
     std::string path;
     DWORD error = 0;
-    if (!posix::ToPosixPath(root, path, error)) return posix::Fail(error);
-    // Win32 wants the root written with its trailing separator ("D:\", "\\srv\share\");
-    // any other directory, existing or not, is refused as not a root.
-    std::size_t length = std::strlen(root);
-    if (length == 0 || !IsSeparator(root[length - 1])) return posix::Fail(ERROR_INVALID_NAME);
-    if (!posix::IsMappedRoot(path)) return posix::Fail(ERROR_DIR_NOT_ROOT);
+    if (IsSeparator(root[0]) && IsSeparator(root[1])) {
+        // A share root must be written with its trailing separator ("\\srv\share\").
+        if (!posix::ToPosixPath(root, path, error)) return posix::Fail(error);
+        std::size_t length = std::strlen(root);
+        if (!IsSeparator(root[length - 1])) return posix::Fail(ERROR_INVALID_NAME);
+        if (!posix::IsMappedRoot(path)) return posix::Fail(ERROR_DIR_NOT_ROOT);
+    } else {
+        char drive = 0;
+        if (!RootDrive(root, drive, error)) return posix::Fail(error);
+        if (std::strchr(InvalidNameCharacters, drive)) return posix::Fail(ERROR_INVALID_NAME);
+        path = posix::DriveRoot(drive);
+        if (path.empty()) return posix::Fail(ERROR_PATH_NOT_FOUND);
+    }
 
     struct statfs info;
     if (statfs(path.c_str(), &info) != 0) return posix::FailFromErrno(path);
