@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix/async.h"
 #include "platform/posix/devices.h"
@@ -40,23 +39,11 @@ DWORD DataAccess(DWORD desired) {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// Checks a Win32 file name and translates it. A trailing separator is reported
-// separately; trailing dots and blanks of the last component are dropped, as Win32
-// drops them.
-bool ResolveName(LPCSTR name, std::string& path, bool& trailingSeparator, DWORD& error) {
-    if (name == nullptr || *name == '\0') {
-        error = ERROR_PATH_NOT_FOUND;
-        return false;
-    }
-    if (NameTooLong(name)) {
-        error = ERROR_FILENAME_EXCED_RANGE;
-        return false;
-    }
-    if (std::strpbrk(name, "*?") != nullptr) {
-        error = ERROR_INVALID_NAME;
-        return false;
-    }
-    if (!ToPosixPath(name, path, error)) return false;
+// Checks a Win32 file name and translates it (the checks of every name-taking call). A
+// trailing separator is reported separately; trailing dots and blanks of the last
+// component are dropped, as Win32 drops them.
+bool ResolveFileName(LPCSTR name, std::string& path, bool& trailingSeparator, DWORD& error) {
+    if (!ResolveName(name, path, error)) return false;
     trailingSeparator = !path.empty() && IsSeparator(path.back());
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     std::size_t slash = path.rfind('/');
@@ -206,7 +193,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
     std::string path;
     bool trailingSeparator = false;
     DWORD error = 0;
-    if (!ResolveName(lpFileName, path, trailingSeparator, error)) return FailHandle(error);
+    if (!ResolveFileName(lpFileName, path, trailingSeparator, error)) return FailHandle(error);
 
     DWORD access = DataAccess(dwDesiredAccess);
     DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
