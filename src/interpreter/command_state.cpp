@@ -55,7 +55,8 @@ bool CommandState::path(std::size_t entry, PathParts& parts) {
     return ok();
 }
 
-void CommandState::options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply) {
+void CommandState::options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply,
+                           const OptionAnnounce& announce) {
     for (std::size_t entry = first; ok() && cmd_.has(entry); ++entry) {
         std::string& token = cmd_[entry];
         if (token[0] != '/') {
@@ -77,6 +78,7 @@ void CommandState::options(std::size_t first, std::initializer_list<OptionId> ac
             rc = kSyntaxError;
             break;
         }
+        if (announce) announce(arg.id, hasValue);
         ValueForm form = OptionValueForm(arg.id);
         if (form != ValueForm::None) {
             if (!hasValue) {

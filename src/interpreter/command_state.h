@@ -63,8 +63,13 @@ public:
     // The option loop over the entries from `first`. RC and EXPECTEDRC are accepted by
     // every command that takes options and set the expected code here; the other
     // accepted options go to `apply`, which may give a ReturnCode (666 for a bad date).
+    // `announce`, when given, runs for each accepted option as soon as it is
+    // recognised, before its value is read (FINDFIRST prints a notice there, whatever
+    // the value turns out to be); it learns whether the token carried a value.
     using OptionAction = std::function<ReturnCode(const OptionArg&)>;
-    void options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply = {});
+    using OptionAnnounce = std::function<void(OptionId, bool hasValue)>;
+    void options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply = {},
+                 const OptionAnnounce& announce = {});
 
     // The reporting stage: the ParseCode message, or the result line with its code and
     // the check; then a blank line.

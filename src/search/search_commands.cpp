@@ -1,5 +1,5 @@
 // The find commands differ from the common handler shape in two visible ways: the
-// option loop of FINDFIRST announces /GETCOUNT as it reads it (before its value is
+// option stage of FINDFIRST announces /GETCOUNT as it reads it (before its value is
 // checked), and FINDFIRST and FINDNEXT print the return-code line only when no group
 // was shown.
 #include "search/search_commands.h"
@@ -10,7 +10,6 @@
 
 #include "attributes/attribute_display.h"
 #include "interpreter/command_state.h"
-#include "interpreter/numbers.h"
 #include "interpreter/output.h"
 #include "interpreter/reporting.h"
 #include "interpreter/run_state.h"
@@ -26,43 +25,23 @@ struct FindOptions {
     std::uint32_t matchCriteria = FSDirEntry::kDefaultMatchCriteria;
 };
 
-// The option loop of FINDFIRST. A /GETCOUNT with a value prints its notice at once,
-// good value or not.
-void readFindFirstOptions(ParsedCommand& cmd, CommandState& st, FindOptions& options) {
-    for (std::size_t entry = 3; st.ok() && cmd.has(entry); ++entry) {
-        std::string& token = cmd[entry];
-        if (token[0] != '/') {
-            st.rc = kSyntaxError;
-            break;
-        }
-        std::size_t equals = token.find('=');
-        bool hasValue = equals != std::string::npos;
-        std::string value = hasValue ? token.substr(equals + 1) : std::string();
-        std::string keyword = token.substr(1, hasValue ? equals - 1 : std::string::npos);
-        OptionId id = LookupOption(keyword);
-        token = "/" + keyword;
-        bool accepted = id == OptionId::Rc || id == OptionId::All || id == OptionId::GetCount || id == OptionId::Ea ||
-                        id == OptionId::MatchCriteria;
-        if (!accepted) {
-            st.rc = kSyntaxError;
-            break;
-        }
-        if (id == OptionId::GetCount && hasValue) out::line("the getCount parm is not supported by Win95");
-        if (OptionValueForm(id) != ValueForm::None && !hasValue) {
-            st.rc = kSyntaxError;
-            break;
-        }
-        switch (id) {
-            case OptionId::All: options.all = true; break;
-            case OptionId::GetCount: st.rc = ParseDecimal16(value, options.groupSize); break;
-            case OptionId::MatchCriteria: st.rc = ParseDecimal32(value, options.matchCriteria); break;
-            case OptionId::Rc:
-                st.rc = ParseDecimal16(value, st.expected);
-                st.expectedGiven = true;
-                break;
-            default: break;  // /EA: accepted, the search is the same
-        }
-    }
+// The options of FINDFIRST. A /GETCOUNT with a value prints its notice as soon as it
+// is read, good value or not.
+void readFindFirstOptions(CommandState& st, FindOptions& options) {
+    st.options(
+        3, {OptionId::All, OptionId::GetCount, OptionId::Ea, OptionId::MatchCriteria},
+        [&options](const OptionArg& option) -> ReturnCode {
+            switch (option.id) {
+                case OptionId::All: options.all = true; break;
+                case OptionId::GetCount: options.groupSize = static_cast<std::uint16_t>(option.number); break;
+                case OptionId::MatchCriteria: options.matchCriteria = option.number; break;
+                default: break;  // /EA: accepted, the search is the same
+            }
+            return 0;
+        },
+        [](OptionId id, bool hasValue) {
+            if (id == OptionId::GetCount && hasValue) out::line("the getCount parm is not supported by Win95");
+        });
 }
 
 // One group: the entry found by findFirst or findNext, then the further entries of
@@ -105,7 +84,7 @@ void findFirstCommand(ParsedCommand& cmd) {
     std::uint32_t slot = st.freeSearchSlot(1);
     st.path(2, parts);
     FindOptions options;
-    readFindFirstOptions(cmd, st, options);
+    readFindFirstOptions(st, options);
     bool groupShown = false;
     if (st.ok()) {
         auto entry = std::make_unique<FSDirEntry>();
