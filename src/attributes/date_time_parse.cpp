@@ -60,9 +60,12 @@ std::uint16_t parseDate(std::string_view text) {
     if (fields.size() < 3) return 0;
     std::string_view year = fields[2];
     if (!startsWithDigit(year)) return 0;
-    if (year.size() == 2) work.replace(2, 2, year);
-    else if (year.size() == 4) work.replace(0, 4, year);
-    else return 0;
+    if (year.size() == 2)
+        work.replace(2, 2, year);
+    else if (year.size() == 4)
+        work.replace(0, 4, year);
+    else
+        return 0;
     if (!placeField(fields[0], 12, work, 4) || !placeField(fields[1], 31, work, 6)) return 0;
 
     unsigned yearValue = leadingNumber(std::string_view(work).substr(0, 4));

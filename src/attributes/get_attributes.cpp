@@ -34,12 +34,20 @@ void getAttributesCommand(ParsedCommand& cmd) {
     st.options(2, {OptionId::Ea, OptionId::AllEa, OptionId::BuffSize, OptionId::FileTime},
                [&](const OptionArg& option) -> ReturnCode {
                    switch (option.id) {
-                       case OptionId::Ea: eaChoice = EAChoice::Names; break;
-                       case OptionId::AllEa: eaChoice = EAChoice::All; break;
-                       case OptionId::FileTime: fileTimeOnly = true; break;
+                       case OptionId::Ea:
+                           eaChoice = EAChoice::Names;
+                           break;
+                       case OptionId::AllEa:
+                           eaChoice = EAChoice::All;
+                           break;
+                       case OptionId::FileTime:
+                           fileTimeOnly = true;
+                           break;
                        // The size of a buffer for EAs: checked, with no other effect.
-                       case OptionId::BuffSize: return option.number > kBufferSize ? kSyntaxError : 0;
-                       default: break;
+                       case OptionId::BuffSize:
+                           return option.number > kBufferSize ? kSyntaxError : 0;
+                       default:
+                           break;
                    }
                    return 0;
                });
@@ -64,8 +72,10 @@ void getAttributesCommand(ParsedCommand& cmd) {
     if (st.ok()) {
         // With EAs asked for, the EA listing takes the place of the record.
         if (eaChoice == EAChoice::None) {
-            if (subject.byHandle) printHandleAttributes(*subject.file);
-            else printEntryAttributes(entry, 0);
+            if (subject.byHandle)
+                printHandleAttributes(*subject.file);
+            else
+                printEntryAttributes(entry, 0);
         }
         if (eas) listEAs(eas.get());
     }

@@ -31,22 +31,49 @@ ReturnCode applyOption(const OptionArg& option, RequestedValues& values) {
         return field == 0 ? kSyntaxError : 0;
     };
     switch (option.id) {
-        case OptionId::Sync: break;
-        case OptionId::Size: values.somethingToSet = true; break;  // the size itself is not applied
-        case OptionId::ReadOnly: values.attributes |= FILE_ATTRIBUTE_READONLY; values.somethingToSet = true; break;
-        case OptionId::Hidden: values.attributes |= FILE_ATTRIBUTE_HIDDEN; values.somethingToSet = true; break;
-        case OptionId::System: values.attributes |= FILE_ATTRIBUTE_SYSTEM; values.somethingToSet = true; break;
-        case OptionId::Archive: values.attributes |= FILE_ATTRIBUTE_ARCHIVE; values.somethingToSet = true; break;
+        case OptionId::Sync:
+            break;
+        case OptionId::Size:
+            values.somethingToSet = true;
+            break;  // the size itself is not applied
+        case OptionId::ReadOnly:
+            values.attributes |= FILE_ATTRIBUTE_READONLY;
+            values.somethingToSet = true;
+            break;
+        case OptionId::Hidden:
+            values.attributes |= FILE_ATTRIBUTE_HIDDEN;
+            values.somethingToSet = true;
+            break;
+        case OptionId::System:
+            values.attributes |= FILE_ATTRIBUTE_SYSTEM;
+            values.somethingToSet = true;
+            break;
+        case OptionId::Archive:
+            values.attributes |= FILE_ATTRIBUTE_ARCHIVE;
+            values.somethingToSet = true;
+            break;
         // Drops the bits of the options before it, not of those after it.
-        case OptionId::NoneAttr: values.attributes = 0; values.somethingToSet = true; break;
-        case OptionId::Ea: values.eaFlag = true; break;
-        case OptionId::ChangeDate: return word(values.changeDate, parseDate);
-        case OptionId::ChangeTime: return word(values.changeTime, parseTime);
-        case OptionId::AccessDate: return word(values.accessDate, parseDate);
-        case OptionId::AccessTime: return word(values.accessTime, parseTime);
-        case OptionId::CreateDate: return word(values.createDate, parseDate);
-        case OptionId::CreateTime: return word(values.createTime, parseTime);
-        default: break;
+        case OptionId::NoneAttr:
+            values.attributes = 0;
+            values.somethingToSet = true;
+            break;
+        case OptionId::Ea:
+            values.eaFlag = true;
+            break;
+        case OptionId::ChangeDate:
+            return word(values.changeDate, parseDate);
+        case OptionId::ChangeTime:
+            return word(values.changeTime, parseTime);
+        case OptionId::AccessDate:
+            return word(values.accessDate, parseDate);
+        case OptionId::AccessTime:
+            return word(values.accessTime, parseTime);
+        case OptionId::CreateDate:
+            return word(values.createDate, parseDate);
+        case OptionId::CreateTime:
+            return word(values.createTime, parseTime);
+        default:
+            break;
     }
     return 0;
 }

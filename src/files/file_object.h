@@ -133,16 +133,16 @@ private:
     std::uint64_t transferOffset() const;
     static void CALLBACK ioCompletion(DWORD error, DWORD bytes, LPOVERLAPPED overlapped);
 
-    HANDLE handle_ = nullptr;                       // system handle
-    unsigned char* transferBuffer_ = nullptr;        // WorkBuffer when made
+    HANDLE handle_ = nullptr;                  // system handle
+    unsigned char* transferBuffer_ = nullptr;  // WorkBuffer when made
     std::uint32_t transferLength_ = 0;
-    std::uint32_t byteCount_ = 0;                    // "not set" until a transfer runs
+    std::uint32_t byteCount_ = 0;  // "not set" until a transfer runs
     std::int32_t seekDistance_ = 0;
     // Above 4 GiB, the high part of the offset of a positioned transfer (a /COUNT
     // series runs on past 4 GiB); 0 once CHGPTR sets a distance.
     std::uint32_t seekHigh_ = 0;
     std::uint32_t moveMethod_ = kFromBeginning;
-    std::string name_;                               // the qualified path, when hasName_
+    std::string name_;  // the qualified path, when hasName_
     bool hasName_ = false;
     // Made by the first attribute fill by handle. A shared_ptr keeps its deleter from
     // where the record is made, so this header needs no AttributeRecord definition.
@@ -155,7 +155,7 @@ private:
     HANDLE mappingHandle_ = nullptr;
     std::uint32_t mappedFlag_ = 0;
     void* viewAddress_ = nullptr;
-    std::uint64_t viewSize_ = 0;                     // the file's size when it was mapped
+    std::uint64_t viewSize_ = 0;  // the file's size when it was mapped
     std::uint16_t overlapped_ = 0;
     std::uint16_t requestCount_ = 1;
     std::uint16_t callbackFlag_ = 0;

@@ -73,7 +73,8 @@ void CommandState::options(std::size_t first, std::initializer_list<OptionId> ac
         arg.id = LookupOption(keyword);
         token = "/" + keyword;
 
-        bool isAccepted = arg.id == OptionId::Rc || std::find(accepted.begin(), accepted.end(), arg.id) != accepted.end();
+        bool isAccepted =
+            arg.id == OptionId::Rc || std::find(accepted.begin(), accepted.end(), arg.id) != accepted.end();
         if (arg.id == OptionId::None || !isAccepted) {
             rc = kSyntaxError;
             break;

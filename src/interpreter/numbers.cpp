@@ -4,8 +4,10 @@ ReturnCode ParseDecimal32(std::string_view text, std::uint32_t& value) {
     std::uint32_t result = 0;
     bool bad = false;
     for (char c : text) {
-        if (c >= '0' && c <= '9') result = result * 10u + static_cast<std::uint32_t>(c - '0');
-        else bad = true;
+        if (c >= '0' && c <= '9')
+            result = result * 10u + static_cast<std::uint32_t>(c - '0');
+        else
+            bad = true;
     }
     value = bad ? 0 : result;
     return bad ? kSyntaxError : 0;

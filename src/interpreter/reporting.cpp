@@ -4,10 +4,18 @@
 
 void ReportParseCode(ReturnCode code) {
     switch (code) {
-        case kSyntaxError: out::line("   ... Syntax Error "); break;
-        case kInvalidHandle: out::line("   ... Invalid Handle "); break;
-        case kHandleInUse: out::line("   ... Handle In Use "); break;
-        default: out::line("   ... Unknown RC ", code); break;
+        case kSyntaxError:
+            out::line("   ... Syntax Error ");
+            break;
+        case kInvalidHandle:
+            out::line("   ... Invalid Handle ");
+            break;
+        case kHandleInUse:
+            out::line("   ... Handle In Use ");
+            break;
+        default:
+            out::line("   ... Unknown RC ", code);
+            break;
     }
 }
 

@@ -67,9 +67,9 @@ void mdCommand(ParsedCommand& cmd) {
 }
 
 void rdCommand(ParsedCommand& cmd) {
-    runOneNameCommand(cmd, {"   Processing DELETE DIRECTORY ", "   ... removing directory ",
-                            "   ... ... the return code from the Delete Directory is ", false,
-                            &FSDirEntry::removeDirectory});
+    runOneNameCommand(
+        cmd, {"   Processing DELETE DIRECTORY ", "   ... removing directory ",
+              "   ... ... the return code from the Delete Directory is ", false, &FSDirEntry::removeDirectory});
 }
 
 void cdCommand(ParsedCommand& cmd) {
@@ -91,8 +91,10 @@ void renameCommand(ParsedCommand& cmd) {
     // The new name stays in the source's directory: it may name no other directory
     // or drive.
     if (st.path(1, parts) && st.present(2)) {
-        if (cmd[2].find_first_of("\\:") != std::string::npos) st.rc = kSyntaxError;
-        else target = parts.root + parts.directory + cmd[2];
+        if (cmd[2].find_first_of("\\:") != std::string::npos)
+            st.rc = kSyntaxError;
+        else
+            target = parts.root + parts.directory + cmd[2];
     }
     st.options(3, {});
     if (st.ok()) {
@@ -129,8 +131,10 @@ void copyCommand(ParsedCommand& cmd) {
     // /NOREPLACE keeps an existing target; /APPEND replaces it, as the default does
     // (nothing is appended). The later one wins.
     st.options(3, {OptionId::Append, OptionId::NoReplace}, [&entry](const OptionArg& option) {
-        if (option.id == OptionId::NoReplace) entry.setNoReplace();
-        else entry.setReplace();
+        if (option.id == OptionId::NoReplace)
+            entry.setNoReplace();
+        else
+            entry.setReplace();
         return ReturnCode{0};
     });
     if (st.ok()) {

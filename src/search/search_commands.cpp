@@ -32,10 +32,17 @@ void readFindFirstOptions(CommandState& st, FindOptions& options) {
         3, {OptionId::All, OptionId::GetCount, OptionId::Ea, OptionId::MatchCriteria},
         [&options](const OptionArg& option) -> ReturnCode {
             switch (option.id) {
-                case OptionId::All: options.all = true; break;
-                case OptionId::GetCount: options.groupSize = static_cast<std::uint16_t>(option.number); break;
-                case OptionId::MatchCriteria: options.matchCriteria = option.number; break;
-                default: break;  // /EA: accepted, the search is the same
+                case OptionId::All:
+                    options.all = true;
+                    break;
+                case OptionId::GetCount:
+                    options.groupSize = static_cast<std::uint16_t>(option.number);
+                    break;
+                case OptionId::MatchCriteria:
+                    options.matchCriteria = option.number;
+                    break;
+                default:
+                    break;  // /EA: accepted, the search is the same
             }
             return 0;
         },
@@ -114,8 +121,10 @@ void findNextCommand(ParsedCommand& cmd) {
     FSDirEntry* search = st.searchInUse(1);
     FindOptions options;
     st.options(2, {OptionId::All, OptionId::GetCount}, [&options](const OptionArg& option) {
-        if (option.id == OptionId::All) options.all = true;
-        else options.groupSize = static_cast<std::uint16_t>(option.number);
+        if (option.id == OptionId::All)
+            options.all = true;
+        else
+            options.groupSize = static_cast<std::uint16_t>(option.number);
         return ReturnCode{0};
     });
     bool groupShown = false;

@@ -65,18 +65,33 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
     line.length = st.number32(3);
     st.options(4, accepted, [&](const OptionArg& arg) -> ReturnCode {
         switch (arg.id) {
-            case OptionId::Sync: line.sync = true; break;
-            case OptionId::Prompt: line.prompt = true; break;
-            case OptionId::Suppress: line.suppress = true; break;
-            case OptionId::Current: line.current = true; break;
-            case OptionId::Count: line.count = static_cast<std::uint16_t>(arg.number); break;
-            case OptionId::Callback: line.callback = true; break;
+            case OptionId::Sync:
+                line.sync = true;
+                break;
+            case OptionId::Prompt:
+                line.prompt = true;
+                break;
+            case OptionId::Suppress:
+                line.suppress = true;
+                break;
+            case OptionId::Current:
+                line.current = true;
+                break;
+            case OptionId::Count:
+                line.count = static_cast<std::uint16_t>(arg.number);
+                break;
+            case OptionId::Callback:
+                line.callback = true;
+                break;
             case OptionId::Expected:
                 line.expectedGiven = true;
                 line.expectedLength = arg.number;
                 break;
-            case OptionId::Verify: line.verify = true; break;
-            default: break;
+            case OptionId::Verify:
+                line.verify = true;
+                break;
+            default:
+                break;
         }
         return 0;
     });
@@ -158,9 +173,8 @@ void writeCommand(ParsedCommand& cmd) {
 void readCommand(ParsedCommand& cmd) {
     out::line("   Processing READ ");
     CommandState st(cmd);
-    TransferLine line = parseTransferLine(st,
-                                          {OptionId::Suppress, OptionId::Current, OptionId::Count,
-                                           OptionId::Callback, OptionId::Expected, OptionId::Verify});
+    TransferLine line = parseTransferLine(st, {OptionId::Suppress, OptionId::Current, OptionId::Count,
+                                               OptionId::Callback, OptionId::Expected, OptionId::Verify});
     if (!st.ok()) {
         ReportParseCode(st.rc);
         line.count = 0;

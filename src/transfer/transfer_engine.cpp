@@ -50,8 +50,8 @@ ReturnCode startFailureCode() {
 }
 
 // The one synchronous or overlapped call of the direction: ReadFile or WriteFile.
-BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length,
-                  DWORD* count, OVERLAPPED* overlapped) {
+BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length, DWORD* count,
+                  OVERLAPPED* overlapped) {
     return direction.write ? WriteFile(handle, buffer, length, count, overlapped)
                            : ReadFile(handle, buffer, length, count, overlapped);
 }

@@ -3,10 +3,10 @@
 // alertable waits. Every case runs with io_uring and with requests completed at
 // submission (DRAVIK_ASYNC=sync).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "files_fixture.h"
@@ -50,7 +50,7 @@ protected:
     bool ring() const { return std::string(GetParam()) == "ring"; }
     HANDLE openOverlapped(DWORD access = RW) {
         return open("f.bin", access, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
     }
     static OVERLAPPED at(DWORD offset, HANDLE event = nullptr) {
         OVERLAPPED ov{};

@@ -45,8 +45,8 @@ TEST_F(AttributesTest, GetFileAttributes) {
         DWORD error;
     };
     const Case failures[] = {
-        {name("missing"), 2}, {name("nodir\\f.txt"), 3}, {name("f.txt\\x"), 3},
-        {name("f.txt\\"), 3}, {"Q:\\", 3},               {name("f*.txt"), 123},
+        {name("missing"), 2}, {name("nodir\\f.txt"), 3}, {name("f.txt\\x"), 3}, {name("f.txt\\"), 3},
+        {"Q:\\", 3},          {name("f*.txt"), 123},
     };
     for (const Case& c : failures) {
         SCOPED_TRACE(c.name);
@@ -63,10 +63,18 @@ TEST_F(AttributesTest, SetFileAttributesStoresExactlyTheBitsGiven) {
         DWORD read;
     };
     const Case cases[] = {
-        {FILE_ATTRIBUTE_HIDDEN, 0x02}, {FILE_ATTRIBUTE_READONLY, 0x01}, {FILE_ATTRIBUTE_SYSTEM, 0x04},
-        {FILE_ATTRIBUTE_ARCHIVE, 0x20}, {0x27, 0x27},                   {FILE_ATTRIBUTE_NORMAL, 0x80},
-        {0, 0x80},                      {0x82, 0x02},                   {FILE_ATTRIBUTE_DIRECTORY, 0x80},
-        {0x37, 0x27},                   {0x23, 0x23},                   {FILE_ATTRIBUTE_ARCHIVE, 0x20},
+        {FILE_ATTRIBUTE_HIDDEN, 0x02},
+        {FILE_ATTRIBUTE_READONLY, 0x01},
+        {FILE_ATTRIBUTE_SYSTEM, 0x04},
+        {FILE_ATTRIBUTE_ARCHIVE, 0x20},
+        {0x27, 0x27},
+        {FILE_ATTRIBUTE_NORMAL, 0x80},
+        {0, 0x80},
+        {0x82, 0x02},
+        {FILE_ATTRIBUTE_DIRECTORY, 0x80},
+        {0x37, 0x27},
+        {0x23, 0x23},
+        {FILE_ATTRIBUTE_ARCHIVE, 0x20},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "set " << c.set);
@@ -98,8 +106,8 @@ TEST_F(AttributesTest, DirectoryAttributes) {
         DWORD set;
         DWORD read;
     };
-    const Case cases[] = {{0, 0x10}, {FILE_ATTRIBUTE_HIDDEN, 0x12}, {FILE_ATTRIBUTE_READONLY, 0x11},
-                          {FILE_ATTRIBUTE_NORMAL, 0x10}};
+    const Case cases[] = {
+        {0, 0x10}, {FILE_ATTRIBUTE_HIDDEN, 0x12}, {FILE_ATTRIBUTE_READONLY, 0x11}, {FILE_ATTRIBUTE_NORMAL, 0x10}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "set " << c.set);
         EXPECT_TRUE(SetFileAttributesA(name("d").c_str(), c.set));
@@ -222,8 +230,8 @@ TEST_F(AttributesTest, AnUnrecordedBirthTimeIsNotTakenAsTheCreationTime) {
     constexpr std::uint64_t kUnixEpoch = 116444736000000000ull;
     for (const char* directory : {"Z:\\", "Z:\\tmp", "Z:\\work"}) {
         SCOPED_TRACE(directory);
-        HANDLE h = CreateFileA(directory, GENERIC_READ, kShareRW, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                               nullptr);
+        HANDLE h =
+            CreateFileA(directory, GENERIC_READ, kShareRW, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (h == INVALID_HANDLE_VALUE) continue;
         FILETIME creation{}, access{}, write{};
         EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));

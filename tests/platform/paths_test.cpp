@@ -1,10 +1,11 @@
+#include "platform/posix/paths.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <string>
-#include <unistd.h>
 
-#include "platform/posix/paths.h"
 #include "platform/win32.h"
 
 namespace {

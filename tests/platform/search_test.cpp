@@ -118,10 +118,16 @@ TEST_F(SearchTest, FailuresOfFindFirst) {
     };
     std::ofstream(posix("afile")) << "x";
     const Case cases[] = {
-        {name("nodir\\*"), 3},  {name("fd\\nodir\\*"), 3}, {name("fd\\zz*"), 2}, {name("fd\\zz.txt"), 2},
-        {name("fd\\"), 2},      {name("afile\\*"), 123},   {"Q:\\*", 3},
+        {name("nodir\\*"), 3},
+        {name("fd\\nodir\\*"), 3},
+        {name("fd\\zz*"), 2},
+        {name("fd\\zz.txt"), 2},
+        {name("fd\\"), 2},
+        {name("afile\\*"), 123},
+        {"Q:\\*", 3},
         // A name longer than MAX_PATH; a last component longer than any name can be.
-        {name("fd\\" + std::string(300, 'a') + "*"), 206}, {"Z:\\" + std::string(256, 'a'), 206},
+        {name("fd\\" + std::string(300, 'a') + "*"), 206},
+        {"Z:\\" + std::string(256, 'a'), 206},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pattern);

@@ -14,7 +14,7 @@ FILETIME Ft(std::uint64_t value) { return FILETIME{static_cast<DWORD>(value), st
 std::uint64_t Value(const FILETIME& ft) { return (std::uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
 constexpr std::uint64_t kHour = 36000000000ull;
-constexpr std::uint64_t k1980 = 0x01A8E79FE1D58000ull;        // 1980-01-01 00:00:00
+constexpr std::uint64_t k1980 = 0x01A8E79FE1D58000ull;  // 1980-01-01 00:00:00
 constexpr std::uint64_t k20240615_123456 = 0x01DABF206DA15800ull;
 constexpr std::uint64_t k21071231_235958 = 0x023868B866D29300ull;
 
@@ -29,8 +29,10 @@ protected:
         tzset();
     }
     void TearDown() override {
-        if (hadZone_) setenv("TZ", oldZone_.c_str(), 1);
-        else unsetenv("TZ");
+        if (hadZone_)
+            setenv("TZ", oldZone_.c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
     bool newYork() const { return std::string(GetParam()) != "UTC"; }
@@ -56,8 +58,10 @@ TEST_P(TimeZoneTest, LocalFileTimeUsesTheCurrentBiasForEveryDate) {
         FILETIME in = Ft(utc), local, back;
         ASSERT_TRUE(FileTimeToLocalFileTime(&in, &local));
         std::int64_t bias = static_cast<std::int64_t>(Value(local) - utc);
-        if (newYork()) EXPECT_TRUE(bias == -5 * std::int64_t(kHour) || bias == -4 * std::int64_t(kHour)) << bias;
-        else EXPECT_EQ(bias, 0);
+        if (newYork())
+            EXPECT_TRUE(bias == -5 * std::int64_t(kHour) || bias == -4 * std::int64_t(kHour)) << bias;
+        else
+            EXPECT_EQ(bias, 0);
         ASSERT_TRUE(LocalFileTimeToFileTime(&local, &back));
         EXPECT_EQ(Value(back), utc);
     }
@@ -107,9 +111,9 @@ TEST(DosTimeTest, FileTimeToDosDateTimeRange) {
         {k1980, true, 0x0021, 0x0000},
         {k1980 + 10000000, true, 0x0021, 0x0000},
         {k21071231_235958 + 10000000, true, 0xFF9F, 0xBF7D},
-        {k1980 - 10000000, false, 0, 0},          // 1979-12-31 23:59:59
-        {0, false, 0, 0},                         // 1601
-        {116444736000000000ull, false, 0, 0},     // 1970
+        {k1980 - 10000000, false, 0, 0},             // 1979-12-31 23:59:59
+        {0, false, 0, 0},                            // 1601
+        {116444736000000000ull, false, 0, 0},        // 1970
         {k21071231_235958 + 20000000, false, 0, 0},  // 2108: no DOS date, as Windows documents
         {~0ull, false, 0, 0},
     };
@@ -136,13 +140,12 @@ TEST(DosTimeTest, DosDateTimeToFileTimeValidation) {
         bool ok;
     };
     const Case cases[] = {
-        {0x2187, 0x0000, true},   {0x0021, 0x0000, true},  {0xFF9F, 0xBF7D, true},  {0x2007, 0x6000, false},
-        {0x2180, 0x6000, false},  {0x21A7, 0x6000, false}, {0x21E7, 0x6000, false}, {0x205E, 0x6000, false},
-        {0x205F, 0x6000, false},  {0x209F, 0x6000, false}, {0x2187, 0xC000, false}, {0x2187, 0xF800, false},
-        {0x2187, 0x6780, false},  {0x2187, 0x67E0, false}, {0x2187, 0x601E, false}, {0x2187, 0x601F, false},
-        {0x0000, 0x0000, false},
-        {0x225D, 0x6000, false},  // 1997-02-29 does not exist
-        {0x205D, 0x6000, true},   // 1996-02-29 does
+        {0x2187, 0x0000, true},  {0x0021, 0x0000, true},  {0xFF9F, 0xBF7D, true},  {0x2007, 0x6000, false},
+        {0x2180, 0x6000, false}, {0x21A7, 0x6000, false}, {0x21E7, 0x6000, false}, {0x205E, 0x6000, false},
+        {0x205F, 0x6000, false}, {0x209F, 0x6000, false}, {0x2187, 0xC000, false}, {0x2187, 0xF800, false},
+        {0x2187, 0x6780, false}, {0x2187, 0x67E0, false}, {0x2187, 0x601E, false}, {0x2187, 0x601F, false},
+        {0x0000, 0x0000, false}, {0x225D, 0x6000, false},  // 1997-02-29 does not exist
+        {0x205D, 0x6000, true},                            // 1996-02-29 does
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.date << " " << c.time);

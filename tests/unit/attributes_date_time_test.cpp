@@ -44,12 +44,12 @@ TEST(ParseDateTest, AcceptedForms) {
 
 TEST(ParseDateTest, RefusedForms) {
     const char* refused[] = {
-        "",          "12/07",      "12/07/1",   "12/07/996", "12/07/19960",  // missing or bad year
-        "13/01/96",  "12/32/96",   "123/1/96",  "1/123/96",                    // out of range, too long
-        "01/01/05",  "01/01/1979", "01/01/79",                                 // before 1980
-        "01/01/2108",                                                          // beyond the 7-bit year
-        "a1/01/96",  "01/b1/96",   "01/01/x6",  "+1/01/96",                    // not beginning with a digit
-        "0/0/80",                                                              // the word 0
+        "",           "12/07",      "12/07/1",  "12/07/996", "12/07/19960",  // missing or bad year
+        "13/01/96",   "12/32/96",   "123/1/96", "1/123/96",                  // out of range, too long
+        "01/01/05",   "01/01/1979", "01/01/79",                              // before 1980
+        "01/01/2108",                                                        // beyond the 7-bit year
+        "a1/01/96",   "01/b1/96",   "01/01/x6", "+1/01/96",                  // not beginning with a digit
+        "0/0/80",                                                            // the word 0
     };
     for (const char* text : refused) EXPECT_EQ(parseDate(text), 0) << text;
 }
@@ -67,10 +67,9 @@ TEST(ParseTimeTest, AcceptedForms) {
 
 TEST(ParseTimeTest, RefusedForms) {
     const char* refused[] = {
-        "",         "00:00:00", "0:0:1",  // no field, or the word 0 (midnight cannot be set)
-        "123",      "12:345",   "12:1:456", "12:61", "12:00:61",
-        "33:00",    "99",                 // beyond the five-bit hour field
-        "a1:00",    "12:b0",    "12:00:c0",
+        "",      "00:00:00", "0:0:1",  // no field, or the word 0 (midnight cannot be set)
+        "123",   "12:345",   "12:1:456", "12:61", "12:00:61", "33:00", "99",  // beyond the five-bit hour field
+        "a1:00", "12:b0",    "12:00:c0",
     };
     for (const char* text : refused) EXPECT_EQ(parseTime(text), 0) << text;
 }

@@ -1,7 +1,8 @@
+#include "transfer/transfer_buffer.h"
+
 #include <gtest/gtest.h>
 
 #include "interpreter/constants.h"
-#include "transfer/transfer_buffer.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ TEST(TransferBuffer, OwnBufferWithSpareBytes) {
         TransferBuffer own(Shared, kBufferSize, filledWhole);
         ASSERT_NE(own.data(), nullptr);
         EXPECT_NE(own.data(), Shared);
-        EXPECT_EQ(own.data()[0], 0);  // fresh memory reads as zeros
+        EXPECT_EQ(own.data()[0], 0);       // fresh memory reads as zeros
         own.data()[kBufferSize + 49] = 1;  // the spare bytes are there
     }
 }

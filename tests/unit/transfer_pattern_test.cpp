@@ -58,7 +58,8 @@ TEST(Pattern, MatchesTheRecordDefinitionAcrossBlocks) {
         for (std::size_t length : {1u, 2999u, 3000u, 6001u, 9030u}) {
             std::string got = pattern(offset, length);
             for (std::size_t i = 0; i < length; ++i)
-                ASSERT_EQ(got[i], patternByte(offset + i)) << "offset " << offset << " length " << length << " at " << i;
+                ASSERT_EQ(got[i], patternByte(offset + i))
+                    << "offset " << offset << " length " << length << " at " << i;
         }
     }
 }

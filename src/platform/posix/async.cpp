@@ -1,12 +1,13 @@
 #include "platform/posix/async.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <deque>
 #include <memory>
-#include <unistd.h>
 #include <unordered_map>
 
 #if defined(DRAVIK_HAVE_URING)
@@ -142,7 +143,8 @@ bool ReapNext(AsyncState& state, DWORD timeoutMs) {
         do rc = io_uring_wait_cqe(&state.ring, &cqe);
         while (rc == -EINTR);
     } else {
-        __kernel_timespec limit{static_cast<long long>(timeoutMs / 1000), static_cast<long long>(timeoutMs % 1000) * 1000000LL};
+        __kernel_timespec limit{static_cast<long long>(timeoutMs / 1000),
+                                static_cast<long long>(timeoutMs % 1000) * 1000000LL};
         do rc = io_uring_wait_cqe_timeout(&state.ring, &cqe, &limit);
         while (rc == -EINTR);
     }
@@ -292,8 +294,7 @@ BOOL ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPOVE
 
 BOOL WriteFileEx(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPOVERLAPPED lpOverlapped,
                  LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine) {
-    return StartEx(hFile, true, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite, lpOverlapped,
-                   lpCompletionRoutine);
+    return StartEx(hFile, true, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite, lpOverlapped, lpCompletionRoutine);
 }
 
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumberOfBytesTransferred, BOOL bWait) {
@@ -309,7 +310,8 @@ BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumb
     // forever for the latter; reporting it as incomplete keeps the caller alive.
     if (lpOverlapped->Internal == STATUS_PENDING) return Fail(ERROR_IO_INCOMPLETE);
     if (bWait && lpOverlapped->hEvent != nullptr) ConsumeEvent(lpOverlapped->hEvent);
-    if (lpNumberOfBytesTransferred != nullptr) *lpNumberOfBytesTransferred = static_cast<DWORD>(lpOverlapped->InternalHigh);
+    if (lpNumberOfBytesTransferred != nullptr)
+        *lpNumberOfBytesTransferred = static_cast<DWORD>(lpOverlapped->InternalHigh);
     if (lpOverlapped->Internal != 0) return Fail(ErrorOfStatus(lpOverlapped->Internal));
     return TRUE;
 }

@@ -1,10 +1,11 @@
 // Attribute and time calls: GetFileAttributesA and SetFileAttributesA by name, and
 // GetFileInformationByHandle, GetFileTime and SetFileTime on an open file handle.
 // Attribute calls ignore share modes, as on Windows.
-#include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
 
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"

@@ -1,9 +1,10 @@
 #include "platform/posix/dos_attributes.h"
 
+#include <sys/xattr.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/xattr.h>
 
 #include "platform/posix/errors.h"
 
@@ -51,8 +52,10 @@ DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName
         bits = FILE_ATTRIBUTE_ARCHIVE;
         if (fileName.size() > 1 && fileName[0] == '.' && fileName != "..") bits |= FILE_ATTRIBUTE_HIDDEN;
     }
-    if (directory) bits |= FILE_ATTRIBUTE_DIRECTORY;
-    else if (!(st.st_mode & S_IWUSR)) bits |= FILE_ATTRIBUTE_READONLY;
+    if (directory)
+        bits |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (!(st.st_mode & S_IWUSR))
+        bits |= FILE_ATTRIBUTE_READONLY;
     return bits == 0 ? FILE_ATTRIBUTE_NORMAL : bits;
 }
 

@@ -5,8 +5,9 @@
 // writes and Samba reads).
 #pragma once
 
-#include <string>
 #include <sys/stat.h>
+
+#include <string>
 
 #include "platform/posix/win32_types.h"
 

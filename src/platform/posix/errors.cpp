@@ -1,7 +1,8 @@
 #include "platform/posix/errors.h"
 
-#include <cerrno>
 #include <sys/stat.h>
+
+#include <cerrno>
 
 #include "platform/posix/win32_api.h"
 
@@ -26,33 +27,55 @@ namespace posix {
 
 DWORD Win32ErrorFromErrno(int error, const std::string& path) {
     switch (error) {
-        case 0: return ERROR_SUCCESS;
-        case ENOENT: return path.empty() || ParentIsDirectory(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return path.empty() || ParentIsDirectory(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
         case EACCES:
         case EPERM:
-        case EISDIR: return ERROR_ACCESS_DENIED;
-        case EEXIST: return ERROR_FILE_EXISTS;
-        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+        case EISDIR:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_FILE_EXISTS;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
         case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case EROFS: return ERROR_WRITE_PROTECT;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-        case EBADF: return ERROR_INVALID_HANDLE;
-        case EINVAL: return ERROR_INVALID_PARAMETER;
-        case EXDEV: return ERROR_NOT_SAME_DEVICE;
-        case EBUSY: return ERROR_BUSY;
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EROFS:
+            return ERROR_WRITE_PROTECT;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        case EBUSY:
+            return ERROR_BUSY;
         case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case EAGAIN: return ERROR_LOCK_VIOLATION;
-        case EPIPE: return ERROR_BROKEN_PIPE;
-        case ENOTSUP: return ERROR_NOT_SUPPORTED;
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EAGAIN:
+            return ERROR_LOCK_VIOLATION;
+        case EPIPE:
+            return ERROR_BROKEN_PIPE;
+        case ENOTSUP:
+            return ERROR_NOT_SUPPORTED;
         case ENODEV:
-        case ENXIO: return ERROR_FILE_NOT_FOUND;
-        case ELOOP: return ERROR_INVALID_NAME;
-        case EFBIG: return ERROR_DISK_FULL;
-        default: return ERROR_INVALID_FUNCTION;
+        case ENXIO:
+            return ERROR_FILE_NOT_FOUND;
+        case ELOOP:
+            return ERROR_INVALID_NAME;
+        case EFBIG:
+            return ERROR_DISK_FULL;
+        default:
+            return ERROR_INVALID_FUNCTION;
     }
 }
 

@@ -3,9 +3,10 @@
 // locks, as on Windows.
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
-#include <sys/types.h>
 
 #include "platform/posix/handles.h"
 
@@ -13,8 +14,8 @@ namespace posix {
 
 struct OpenFile {
     int fd = -1;
-    std::string path;   // the POSIX path it was opened by
-    dev_t device = 0;   // with inode: the key of the sharing and lock registries
+    std::string path;  // the POSIX path it was opened by
+    dev_t device = 0;  // with inode: the key of the sharing and lock registries
     ino_t inode = 0;
     bool overlapped = false;  // opened with FILE_FLAG_OVERLAPPED
     bool directory = false;

@@ -1,8 +1,8 @@
 #include "platform/posix/file_times.h"
 
 #include <fcntl.h>
-#include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace posix {
 namespace {
@@ -77,9 +77,7 @@ struct timespec TimespecFromFileTime(const FILETIME& ft) {
     return ts;
 }
 
-bool ReadFileStatus(const std::string& path, FileStatus& status) {
-    return Statx(AT_FDCWD, path.c_str(), 0, status);
-}
+bool ReadFileStatus(const std::string& path, FileStatus& status) { return Statx(AT_FDCWD, path.c_str(), 0, status); }
 
 bool ReadFileStatus(int fd, FileStatus& status) { return Statx(fd, "", AT_EMPTY_PATH, status); }
 

@@ -3,10 +3,11 @@
 // of a file with its three Win32 time stamps.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <ctime>
 #include <string>
-#include <sys/stat.h>
 
 #include "platform/posix/win32_types.h"
 

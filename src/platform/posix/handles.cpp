@@ -14,9 +14,7 @@ std::vector<std::unique_ptr<HandleObject>>& Table() {
     return table;
 }
 
-std::size_t SlotOf(HANDLE handle) {
-    return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(handle)) - 1;
-}
+std::size_t SlotOf(HANDLE handle) { return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(handle)) - 1; }
 
 }  // namespace
 

@@ -2,12 +2,13 @@
 // DeleteFileA, MoveFileA and CopyFileA, with the codes that Win32 gives for existing
 // targets (183, or 80 for a copy that must not replace), open files (32), read-only
 // files (5) and missing names (2 for the last component, 3 for a directory on the way).
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
 
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"

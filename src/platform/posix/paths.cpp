@@ -1,10 +1,11 @@
 #include "platform/posix/paths.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 

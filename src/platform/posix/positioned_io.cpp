@@ -1,8 +1,9 @@
 #include "platform/posix/positioned_io.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <unistd.h>
 
 namespace posix {
 

@@ -2,13 +2,14 @@
 // is), keeps the entries that match the pattern, and FindNextFileA hands them out in
 // a fixed order: "." and ".." first (not in a drive root), then the names ordered
 // without regard to letter case, as NTFS lists them.
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <string>
-#include <strings.h>
-#include <sys/stat.h>
 #include <vector>
 
 #include "platform/posix/dos_attributes.h"
@@ -65,8 +66,9 @@ bool MatchingNames(const std::string& directory, const std::string& pattern, std
     DIR* dir = opendir(directory.c_str());
     if (dir == nullptr) {
         // A file used as a directory is an invalid name; a missing one a missing path.
-        error = errno == ENOTDIR ? ERROR_INVALID_NAME : errno == ENOENT ? ERROR_PATH_NOT_FOUND
-                                                                         : posix::Win32ErrorFromErrno(errno, directory);
+        error = errno == ENOTDIR  ? ERROR_INVALID_NAME
+                : errno == ENOENT ? ERROR_PATH_NOT_FOUND
+                                  : posix::Win32ErrorFromErrno(errno, directory);
         return false;
     }
     bool driveRoot = posix::IsMappedRoot(directory);

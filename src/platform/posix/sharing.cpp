@@ -1,9 +1,10 @@
 #include "platform/posix/sharing.h"
 
-#include <algorithm>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/posix/file_handle.h"

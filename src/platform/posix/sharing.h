@@ -3,8 +3,9 @@
 // allowed by every registered open, and must allow them, as on Windows.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 #include "platform/posix/win32_types.h"
 

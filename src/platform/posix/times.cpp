@@ -156,9 +156,10 @@ BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* lpTimeZoneInfo
         return posix::Fail(ERROR_INVALID_PARAMETER);
     std::int64_t secondOfDay = u.wHour * 3600 + u.wMinute * 60 + u.wSecond;
     std::int64_t unixSeconds = (DaysFromCivil(u.wYear, u.wMonth, u.wDay)) * kSecondsPerDay + secondOfDay;
-    std::uint64_t local = FileTimeOf(u.wYear, u.wMonth, u.wDay, secondOfDay) +
-                          static_cast<std::uint64_t>(LocalOffsetAt(static_cast<std::time_t>(unixSeconds)) * kTicksPerSecond) +
-                          static_cast<std::uint64_t>(u.wMilliseconds) * 10000;
+    std::uint64_t local =
+        FileTimeOf(u.wYear, u.wMonth, u.wDay, secondOfDay) +
+        static_cast<std::uint64_t>(LocalOffsetAt(static_cast<std::time_t>(unixSeconds)) * kTicksPerSecond) +
+        static_cast<std::uint64_t>(u.wMilliseconds) * 10000;
     FILETIME ft = posix::MakeFileTime(local);
     return FileTimeToSystemTime(&ft, lpLocalTime);
 }
