@@ -1,6 +1,7 @@
 #include "platform/posix/paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -65,6 +66,51 @@ TEST(DriveMap, ZCanBeRemapped) {
     DriveMap map("Z=/data");
     EXPECT_EQ(Translate(map, "Z:\\f"), "/data/f");
     EXPECT_EQ(Translate(map, "\\f"), "/data/f");
+}
+
+TEST(DriveMap, Win32FormNamesTheLongestMappedRoot) {
+    DriveMap map("Z=/data;X=/data/x;\\\\srv\\share=/mnt/share");
+    EXPECT_EQ(map.win32Form("/data"), "Z:\\");
+    EXPECT_EQ(map.win32Form("/data/sub/f"), "Z:\\sub\\f");
+    EXPECT_EQ(map.win32Form("/data/x/f"), "X:\\f");
+    EXPECT_EQ(map.win32Form("/data/xy"), "Z:\\xy");  // a root holds only its own subtree
+    EXPECT_EQ(map.win32Form("/mnt/share/d"), "\\\\SRV\\SHARE\\d");
+    EXPECT_EQ(map.win32Form("/etc"), "");  // on no drive once Z: is mapped elsewhere
+    EXPECT_EQ(DriveMap("").win32Form("/etc/hosts"), "Z:\\etc\\hosts");
+}
+
+// A mapped root that goes away (an sshfs mount that drops its connection unmounts
+// itself and leaves an empty mount point of another file system) must not let names
+// reach whatever is now at its place: 3 for a drive, 53 for a share root.
+TEST(DriveMap, VanishedRootsFailInsteadOfReachingTheMountPoint) {
+    char dirTemplate[] = "/tmp/dravik-paths-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    std::string base = dirTemplate;
+    std::string drive = base + "/drive", share = base + "/share";
+    ASSERT_EQ(mkdir(drive.c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(share.c_str(), 0777), 0);
+    DriveMap map("X=" + drive + ";Z=" + drive + ";\\\\srv\\s=" + share);
+    EXPECT_EQ(Translate(map, "X:\\f"), drive + "/f");
+    EXPECT_EQ(Translate(map, "\\f"), drive + "/f");
+    EXPECT_EQ(Translate(map, "\\\\srv\\s\\f"), share + "/f");
+
+    // The drive's root replaced by another, empty folder of the same name (the old one
+    // is kept aside so that the new one cannot reuse its inode); the share's removed.
+    std::string aside = base + "/aside";
+    ASSERT_EQ(rename(drive.c_str(), aside.c_str()), 0);
+    ASSERT_EQ(mkdir(drive.c_str(), 0777), 0);
+    ASSERT_EQ(rmdir(share.c_str()), 0);
+    DWORD error = 0;
+    EXPECT_EQ(Translate(map, "X:\\f", &error), "<fail>");
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
+    error = 0;
+    EXPECT_EQ(Translate(map, "\\f", &error), "<fail>");  // rooted: on Z:
+    EXPECT_EQ(error, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Translate(map, "\\\\srv\\s\\f", &error), "<fail>");
+    EXPECT_EQ(error, ERROR_BAD_NETPATH);
+    rmdir(drive.c_str());
+    rmdir(aside.c_str());
+    rmdir(base.c_str());
 }
 
 TEST(CurrentDirectory, IsZWithBackslashes) {

@@ -1,5 +1,6 @@
 #include "platform/posix/paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -35,7 +36,28 @@ std::string JoinRoot(const std::string& root, std::string rest) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// True when path is root or lies below it.
+bool Under(const std::string& path, const std::string& root) {
+    if (root == "/") return !path.empty() && path[0] == '/';
+    return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+std::string CurrentDirectory() {
+    std::vector<char> cwd(4096);
+    while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+        if (errno != ERANGE) return {};
+        cwd.resize(cwd.size() * 2);
+    }
+    return cwd.data();
+}
+
 }  // namespace
+
+bool DriveMap::Mapping::present() const {
+    if (!known) return true;
+    struct stat st;
+    return stat(root.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode;
+}
 
 DriveMap::DriveMap(std::string_view mappings) {
     std::size_t start = 0;
@@ -56,6 +78,13 @@ DriveMap::DriveMap(std::string_view mappings) {
         start = end + 1;
     }
     if (driveRoot('Z').empty()) mappings_.push_back({"Z:", "/"});
+    for (Mapping& m : mappings_) {
+        struct stat st;
+        if (m.root == "/" || stat(m.root.c_str(), &st) != 0) continue;  // "/" cannot go away
+        m.known = true;
+        m.device = st.st_dev;
+        m.inode = st.st_ino;
+    }
 }
 
 std::string DriveMap::driveRoot(char letter) const {
@@ -63,6 +92,24 @@ std::string DriveMap::driveRoot(char letter) const {
     for (const Mapping& m : mappings_)
         if (m.prefix == key) return m.root;
     return {};
+}
+
+const DriveMap::Mapping* DriveMap::rootOf(const std::string& absolutePath) const {
+    const Mapping* best = nullptr;
+    for (const Mapping& m : mappings_)
+        if (Under(absolutePath, m.root) && (best == nullptr || m.root.size() > best->root.size())) best = &m;
+    return best;
+}
+
+std::string DriveMap::win32Form(const std::string& posixPath) const {
+    const Mapping* m = rootOf(posixPath);
+    if (m == nullptr) return {};
+    std::string rest = m->root == "/" ? posixPath : posixPath.substr(m->root.size());
+    if (rest.empty() || rest[0] != '/') rest.insert(rest.begin(), '/');
+    std::string result = m->prefix + rest;
+    for (char& c : result)
+        if (c == '/') c = '\\';
+    return result;
 }
 
 bool DriveMap::translate(const char* win32Path, std::string& posixPath, DWORD& error) const {
@@ -77,6 +124,7 @@ bool DriveMap::translate(const char* win32Path, std::string& posixPath, DWORD& e
         prefix = Upper(prefix);
         for (const Mapping& m : mappings_) {
             if (m.prefix == prefix) {
+                if (!m.present()) break;
                 posixPath = JoinRoot(m.root, shareEnd == std::string::npos ? "" : path.substr(shareEnd));
                 return true;
             }
@@ -84,18 +132,23 @@ bool DriveMap::translate(const char* win32Path, std::string& posixPath, DWORD& e
         error = ERROR_BAD_NETPATH;
         return false;
     }
-    if (path.size() >= 2 && path[1] == ':') {
-        std::string root = driveRoot(path[0]);
-        if (root.empty()) {
-            error = ERROR_PATH_NOT_FOUND;
-            return false;
+    bool hasDrive = path.size() >= 2 && path[1] == ':';
+    if (hasDrive || (!path.empty() && IsSeparator(path[0]))) {
+        std::string key = Upper(std::string(1, hasDrive ? path[0] : 'Z')) + ":";
+        for (const Mapping& m : mappings_) {
+            if (m.prefix != key) continue;
+            if (!m.present()) break;
+            posixPath = JoinRoot(m.root, hasDrive ? path.substr(2) : path);
+            return true;
         }
-        posixPath = JoinRoot(root, path.substr(2));
-        return true;
+        error = ERROR_PATH_NOT_FOUND;
+        return false;
     }
-    if (!path.empty() && IsSeparator(path[0])) {
-        posixPath = JoinRoot(driveRoot('Z'), path);
-        return true;
+    // A relative name is on the drive of the current directory.
+    const Mapping* current = rootOf(CurrentDirectory());
+    if (current != nullptr && !current->present()) {
+        error = current->prefix[0] == '\\' ? ERROR_BAD_NETPATH : ERROR_PATH_NOT_FOUND;
+        return false;
     }
     for (char& c : path)
         if (c == '\\') c = '/';
@@ -110,8 +163,25 @@ bool DriveMap::isRoot(const std::string& posixPath) const {
     return false;
 }
 
+namespace {
+
+// The map of this process. A process that starts on no drive (Z: mapped elsewhere and
+// the starting directory outside every mapping) starts in Z:'s root.
+DriveMap MakeDrives() {
+    DriveMap drives(std::getenv("DRAVIK_DRIVES") ? std::getenv("DRAVIK_DRIVES") : "");
+    std::string cwd = CurrentDirectory();
+    if (!cwd.empty() && drives.win32Form(cwd).empty()) {
+        // When the root itself is missing, names on Z: fail as on a missing path.
+        int moved = chdir(drives.driveRoot('Z').c_str());
+        (void)moved;
+    }
+    return drives;
+}
+
+}  // namespace
+
 const DriveMap& Drives() {
-    static const DriveMap drives(std::getenv("DRAVIK_DRIVES") ? std::getenv("DRAVIK_DRIVES") : "");
+    static const DriveMap drives = MakeDrives();
     return drives;
 }
 
@@ -122,7 +192,9 @@ bool ToPosixPath(const char* win32Path, std::string& posixPath, DWORD& error) {
 }
 
 std::string ToWin32Path(const std::string& posixPath) {
-    std::string result = "Z:" + posixPath;
+    std::string result = Drives().win32Form(posixPath);
+    if (!result.empty()) return result;
+    result = "Z:" + posixPath;
     for (char& c : result)
         if (c == '/') c = '\\';
     return result;
@@ -133,12 +205,10 @@ bool IsMappedRoot(const std::string& posixPath) { return Drives().isRoot(posixPa
 }  // namespace posix
 
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
-    std::vector<char> cwd(4096);
-    while (getcwd(cwd.data(), cwd.size()) == nullptr) {
-        if (errno != ERANGE) return posix::FailFromErrno(), 0;
-        cwd.resize(cwd.size() * 2);
-    }
-    std::string win = posix::ToWin32Path(cwd.data());
+    posix::Drives();  // a process that starts on no drive moves to Z:'s root first
+    std::string cwd = posix::CurrentDirectory();
+    if (cwd.empty()) return posix::FailFromErrno(), 0;
+    std::string win = posix::ToWin32Path(cwd);
     if (win.size() + 1 > nBufferLength) return static_cast<DWORD>(win.size() + 1);
     std::memcpy(lpBuffer, win.c_str(), win.size() + 1);
     return static_cast<DWORD>(win.size());

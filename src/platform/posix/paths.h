@@ -5,8 +5,17 @@
 //   DRAVIK_DRIVES='X=/srv/x;\\files\share=/mnt/share'
 // A Win32 path is translated by its drive or share prefix; "\" and "/" both separate.
 // A path without a drive (relative, or rooted at "\") is taken on the current
-// directory's drive, which is Z:.
+// directory's drive, which is Z:. Z: may be mapped too (Z=/mnt/under-test), so that a
+// run stays on one file system; a process that starts outside every mapped directory
+// then starts in Z:'s root, since a Win32 process is always on some drive.
+//
+// Each mapped root's identity (device and inode) is taken when the map is made. A root
+// that has gone since (an sshfs mount that lost its connection unmounts itself, and
+// its mount point is then an empty folder of another file system) makes every later
+// name on it fail with 3, or 53 for a share root, instead of reaching the folder.
 #pragma once
+
+#include <sys/types.h>
 
 #include <string>
 #include <string_view>
@@ -27,12 +36,19 @@ public:
     bool translate(const char* win32Path, std::string& posixPath, DWORD& error) const;
     std::string driveRoot(char letter) const;
     bool isRoot(const std::string& posixPath) const;
+    // See ToWin32Path; empty when the path is under no mapped root.
+    std::string win32Form(const std::string& posixPath) const;
 
 private:
     struct Mapping {
         std::string prefix;  // "X:" or "\\SERVER\SHARE", upper-cased
         std::string root;    // POSIX directory, without a trailing "/" (except "/")
+        bool known = false;  // the root existed when the map was made:
+        dev_t device = 0;    // its identity then
+        ino_t inode = 0;
+        bool present() const;  // still the same directory
     };
+    const Mapping* rootOf(const std::string& absolutePath) const;
     std::vector<Mapping> mappings_;
 };
 
@@ -45,7 +61,9 @@ const DriveMap& Drives();
 // such names their own meaning.
 bool ToPosixPath(const char* win32Path, std::string& posixPath, DWORD& error);
 
-// The Win32 form of an absolute POSIX path: "Z:" and the path with backslashes.
+// The Win32 form of an absolute POSIX path: the drive (or share) of the longest mapped
+// root that holds it and the rest with backslashes; "Z:" and the whole path when no
+// root holds it.
 std::string ToWin32Path(const std::string& posixPath);
 
 // The POSIX directory of a drive letter ('A'..'Z', either case), or empty when the

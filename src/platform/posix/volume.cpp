@@ -178,8 +178,9 @@ BOOL GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWOR
         char drive = 0;
         if (!RootDrive(root, drive, error)) return posix::Fail(error);
         if (std::strchr(InvalidNameCharacters, drive)) return posix::Fail(ERROR_INVALID_NAME);
-        path = posix::DriveRoot(drive);
-        if (path.empty()) return posix::Fail(ERROR_PATH_NOT_FOUND);
+        // Through the drive map, which refuses a mapped root that has gone.
+        std::string driveRoot = std::string(1, drive) + ":\\";
+        if (!posix::ToPosixPath(driveRoot.c_str(), path, error)) return posix::Fail(error);
     }
 
     struct statfs info;
