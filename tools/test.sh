@@ -18,6 +18,8 @@ command -v perl >/dev/null || missing+=(perl)
 [ -f /usr/include/liburing.h ] || missing+=(liburing-dev)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+command -v scdoc >/dev/null || missing+=(scdoc)
+command -v man >/dev/null || missing+=(man-db)
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "missing: ${missing[*]} (run as root to install them with apt-get)" >&2
