@@ -17,13 +17,13 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "dravik-stress generates random scripts checked by a model of Win32\n"
   "semantics.")
 
+set(CPACK_STRIP_FILES ON)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME dravik-${PROJECT_VERSION}-win64)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-  set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
