@@ -60,13 +60,15 @@ dravik < /usr/share/doc/dravik/examples/demo.dvk > demo.log
 clean_transcript demo.log "installed dravik"
 echo "installed dravik ran the installed demo"
 if [ -x /usr/bin/dravik-run ]; then
-    dravik-run --version
+    dravik-run --version | grep -qF "$version" || { echo "dravik-run --version does not show $version" >&2; exit 1; }
     if [ -d /usr/share/dravik/suites ]; then
         dravik-run --jobs 2 --dir "$scratch/run" /usr/share/dravik/suites > suites.tap
         echo "installed dravik-run ran the installed suites: $(grep -c '^ok' suites.tap) scripts passed"
     fi
 fi
-[ -x /usr/bin/dravik-stress ] && dravik-stress --version
+if [ -x /usr/bin/dravik-stress ]; then
+    dravik-stress --version | grep -qF "$version" || { echo "dravik-stress --version does not show $version" >&2; exit 1; }
+fi
 cd "$root"
 apt_get purge dravik >/dev/null
 installed=0
