@@ -68,16 +68,19 @@ void getAttributesCommand(ParsedCommand& cmd) {
             st.rc = entry.fillFromName();
         }
     }
-    if (st.resultLine("   ... ... the return code from the get Attributes is ")) st.check();
-    if (st.ok()) {
-        // With EAs asked for, the EA listing takes the place of the record.
-        if (eaChoice == EAChoice::None) {
-            if (subject.byHandle)
-                printHandleAttributes(*subject.file);
-            else
-                printEntryAttributes(entry, 0);
-        }
-        if (eas) listEAs(eas.get());
-    }
-    out::blank();
+    // The record follows the check.
+    st.report(
+        "   ... ... the return code from the get Attributes is ",
+        [&] {
+            if (!st.ok()) return;
+            // With EAs asked for, the EA listing takes the place of the record.
+            if (eaChoice == EAChoice::None) {
+                if (subject.byHandle)
+                    printHandleAttributes(*subject.file);
+                else
+                    printEntryAttributes(entry, 0);
+            }
+            if (eas) listEAs(eas.get());
+        },
+        CommandState::ReportForm::CheckBeforeLines);
 }

@@ -98,11 +98,9 @@ void getFileSizeCommand(ParsedCommand& cmd) {
         st.rc = file->getFileSize(size);
     }
     // The size line comes between the result line and the check.
-    if (st.resultLine("   ... ... the return code from the Get File Size is ")) {
-        if (st.rc == 0) out::line("   ... ... size = ", size);
-        st.check();
-    }
-    out::blank();
+    st.report("   ... ... the return code from the Get File Size is ", [&] {
+        if (st.ok()) out::line("   ... ... size = ", size);
+    });
 }
 
 void mapCommand(ParsedCommand& cmd) {

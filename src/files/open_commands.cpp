@@ -129,9 +129,7 @@ void createCommand(ParsedCommand& cmd) {
         st.rc = OpenIntoSlot(slot, parts.qualifiedPath, settings);
     }
     // CREATE writes the blank line before its check.
-    bool reported = st.resultLine("   ... ... the return code from the CREATE is ");
-    out::blank();
-    if (reported) st.check();
+    st.report("   ... ... the return code from the CREATE is ", {}, CommandState::ReportForm::BlankBeforeCheck);
 }
 
 void openCommand(ParsedCommand& cmd) {

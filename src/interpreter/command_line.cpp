@@ -40,22 +40,37 @@ bool EndsWithLineFeed() {
     return false;
 }
 
+// The line ends consumed so far, and the number of the input line that the last read
+// began on.
+std::size_t lineEndsRead = 0;
+std::size_t lastLineNumber = 0;
+
+// True when the byte just read ends the line: a line feed, or a CR that begins a CR LF
+// line end (the LF is then consumed). Counts the line end.
+bool EndsLine(int c) {
+    bool ends = c == '\n' || (c == '\r' && EndsWithLineFeed());
+    if (ends) ++lineEndsRead;
+    return ends;
+}
+
 }  // namespace
 
 bool ReadInputLine(char* buffer, std::size_t size) {
     std::size_t length = 0;
     int c = NextByte();
     if (c < 0) return false;
+    lastLineNumber = lineEndsRead + 1;
     // A CR LF line end counts as a line feed; any other CR is an ordinary byte.
-    while (c >= 0 && c != '\n' && !(c == '\r' && EndsWithLineFeed())) {
+    while (c >= 0 && !EndsLine(c)) {
         buffer[length++] = static_cast<char>(c);
         if (length + 1 == size) {
             // The piece is full: a line end right behind it still ends this line.
             c = NextByte();
-            if (c == '\r') {
-                if (!EndsWithLineFeed()) pendingCarriageReturn = true;
-            } else if (c >= 0 && c != '\n') {
-                console::UnreadByte(c);
+            if (c >= 0 && !EndsLine(c)) {
+                if (c == '\r')
+                    pendingCarriageReturn = true;
+                else
+                    console::UnreadByte(c);
             }
             break;
         }
@@ -64,6 +79,8 @@ bool ReadInputLine(char* buffer, std::size_t size) {
     buffer[length] = '\0';
     return true;
 }
+
+std::size_t InputLineNumber() { return lastLineNumber; }
 
 int ReadCommandLine(LineBuffer& line, int showPrompt) {
     if (showPrompt) {

@@ -19,6 +19,11 @@ int ReadCommandLine(LineBuffer& line, int showPrompt);
 // extended-attribute dialogue read through it. Gives false at end of input.
 bool ReadInputLine(char* buffer, std::size_t size);
 
+// The 1-based number of the input line that the last read began on, counting every
+// line of standard input (WRITE's typed data and the extended-attribute answers too);
+// the pieces of a line too long for one read share its number.
+std::size_t InputLineNumber();
+
 // Fills the ParsedCommand from the line: blank-separated tokens, at most 100 (the
 // rest are not stored); a token beginning with "//" and all behind it are dropped.
 int Tokenise(LineBuffer& line, ParsedCommand& command);

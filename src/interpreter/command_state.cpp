@@ -4,7 +4,6 @@
 
 #include "interpreter/numbers.h"
 #include "interpreter/output.h"
-#include "interpreter/reporting.h"
 #include "interpreter/run_state.h"
 
 bool CommandState::present(std::size_t entry) {
@@ -99,29 +98,9 @@ void CommandState::options(std::size_t first, std::initializer_list<OptionId> ac
         if (arg.id == OptionId::Rc) {
             expected = static_cast<ReturnCode>(arg.number);
             expectedGiven = true;
+            LineVerdict.expectedRc = expected;
         } else if (apply) {
             rc = apply(arg);
         }
     }
-}
-
-bool CommandState::resultLine(std::string_view resultText) {
-    if (rc >= kSyntaxError) {
-        ReportParseCode(rc);
-        return false;
-    }
-    out::line(resultText, rc);
-    return true;
-}
-
-void CommandState::check() {
-    if (rc < kSyntaxError && expectedGiven && rc != expected) {
-        CheckFailed = 1;
-        PrintFailureBanner();
-    }
-}
-
-void CommandState::report(std::string_view resultText) {
-    if (resultLine(resultText)) check();
-    out::blank();
 }

@@ -27,6 +27,7 @@
 #include "interpreter/keywords.h"
 #include "interpreter/parsed_command.h"
 #include "interpreter/path_parts.h"
+#include "interpreter/results.h"
 
 class FileObject;
 class FSDirEntry;
@@ -71,17 +72,42 @@ public:
     void options(std::size_t first, std::initializer_list<OptionId> accepted, const OptionAction& apply = {},
                  const OptionAnnounce& announce = {});
 
-    // The reporting stage: the ParseCode message, or the result line with its code and
-    // the check; then a blank line.
-    void report(std::string_view resultText);
+    // ---- The reporting stage ----
+    // Every check of the line is decided here (and nowhere else): the ExpectedRC
+    // comparison, and READ's amount and data checks. A failed check sets CheckFailed;
+    // each decision is recorded in the line's CommandVerdict.
+    //
+    // The forms of the stage, each ending with a blank line unless it says otherwise:
+    //   Standard           the ParseCode message, or the result line and `lines`; the
+    //                      check
+    //   CheckBeforeLines   the ParseCode message, or the result line; the check; then
+    //                      `lines` (GETATTRIBUTES)
+    //   BlankBeforeCheck   the ParseCode message, or the result line; the blank line;
+    //                      then the check (CREATE)
+    //   OneTransfer        the result line and the check of one transfer of a series;
+    //                      no blank line (WRITE; `close` ends the command)
+    //   ParseCodeChecked   no result line and no ParseCode message; the check, in
+    //                      which a ParseCode too is compared with the expected code
+    //                      (READ, which writes its ParseCode message before its
+    //                      transfers)
+    // An empty result text writes no result line. `lines` runs only behind a result
+    // line that was written.
+    enum class ReportForm { Standard, CheckBeforeLines, BlankBeforeCheck, OneTransfer, ParseCodeChecked };
+    using ResultLines = std::function<void()>;
+    void report(std::string_view resultText, const ResultLines& lines = {}, ReportForm form = ReportForm::Standard);
+    // The blank line that ends a command reported with OneTransfer.
+    void close();
 
-    // The parts of the reporting stage, for handlers that add lines between them:
-    // resultLine gives true when it wrote the result line (the code is below 666).
-    bool resultLine(std::string_view resultText);
-    // When the line gave an expected code and the ReturnCode (below 666) differs from
-    // it: sets CheckFailed and prints the banner.
-    void check();
+    // READ's checks of one transfer: the amount read against /EXPECTED=n, and the data
+    // against the standard pattern (mismatch is null when they are the same). Each
+    // writes its own lines; neither prints the banner.
+    void checkLength(std::uint64_t expectedLength, std::uint64_t actualLength);
+    void checkData(const DataMismatch* mismatch);
 
 private:
+    bool resultLine(std::string_view resultText);
+    void checkReturnCode(bool parseCodesToo);
+    void decide(bool passed);
+
     ParsedCommand& cmd_;
 };

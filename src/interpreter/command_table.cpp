@@ -15,58 +15,53 @@ namespace {
 
 void helpCommand(ParsedCommand&) { printHelp(); }
 
-struct Dispatch {
-    CommandId id;
-    CommandHandler handler;
-};
-
-// Every command of the command table; handlers are declared in the headers of their
-// folders.
-constexpr Dispatch kDispatch[] = {
-    {CommandId::Open, openCommand},
-    {CommandId::Read, readCommand},
-    {CommandId::Write, writeCommand},
-    {CommandId::ChgPtr, chgPtrCommand},
-    {CommandId::Close, closeCommand},
-    {CommandId::Copy, copyCommand},
-    {CommandId::Move, moveCommand},
-    {CommandId::Delete, deleteCommand},
-    {CommandId::Rd, rdCommand},
-    {CommandId::Cd, cdCommand},
-    {CommandId::Commit, commitCommand},
-    {CommandId::ChgEof, chgEofCommand},
-    {CommandId::GetAttributes, getAttributesCommand},
-    {CommandId::SetAttributes, setAttributesCommand},
-    {CommandId::Create, createCommand},
-    {CommandId::FindFirst, findFirstCommand},
-    {CommandId::FindNext, findNextCommand},
-    {CommandId::FindClose, findCloseCommand},
-    {CommandId::Attach, acceptedCommand},
-    {CommandId::Detach, acceptedCommand},
-    {CommandId::QSpace, qspaceCommand},
-    {CommandId::Md, mdCommand},
-    {CommandId::Help, helpCommand},
-    {CommandId::FreeDir, freeDirCommand},
-    {CommandId::Rename, renameCommand},
-    {CommandId::Lock, lockCommand},
-    {CommandId::Unlock, unlockCommand},
-    {CommandId::Prompt, promptCommand},
-    {CommandId::Timer, acceptedCommand},
-    {CommandId::LockUnlock, lockUnlockCommand},
-    {CommandId::DupHandle, dupHandleCommand},
-    {CommandId::DevIoctl, devIoctlCommand},
-    {CommandId::SetDefaultPath, setDefaultPathCommand},
-    {CommandId::GetVolumeInfo, getVolumeInfoCommand},
-    {CommandId::GetFileSize, getFileSizeCommand},
-    {CommandId::ServerIoctl, serverIoctlCommand},
-    {CommandId::Map, mapCommand},
-    {CommandId::Unmap, unmapCommand},
+// Every command of the command table with its canonical name; handlers are declared in
+// the headers of their folders.
+constexpr CommandRow kDispatch[] = {
+    {CommandId::Open, "OPEN", openCommand},
+    {CommandId::Read, "READ", readCommand},
+    {CommandId::Write, "WRITE", writeCommand},
+    {CommandId::ChgPtr, "CHGPTR", chgPtrCommand},
+    {CommandId::Close, "CLOSE", closeCommand},
+    {CommandId::Copy, "COPY", copyCommand},
+    {CommandId::Move, "MOVE", moveCommand},
+    {CommandId::Delete, "DELETE", deleteCommand},
+    {CommandId::Rd, "RD", rdCommand},
+    {CommandId::Cd, "CD", cdCommand},
+    {CommandId::Commit, "COMMIT", commitCommand},
+    {CommandId::ChgEof, "CHGEOF", chgEofCommand},
+    {CommandId::GetAttributes, "GETATTRIBUTES", getAttributesCommand},
+    {CommandId::SetAttributes, "SETATTRIBUTES", setAttributesCommand},
+    {CommandId::Create, "CREATE", createCommand},
+    {CommandId::FindFirst, "FINDFIRST", findFirstCommand},
+    {CommandId::FindNext, "FINDNEXT", findNextCommand},
+    {CommandId::FindClose, "FINDCLOSE", findCloseCommand},
+    {CommandId::Attach, "ATTACH", acceptedCommand},
+    {CommandId::Detach, "DETACH", acceptedCommand},
+    {CommandId::QSpace, "QSPACE", qspaceCommand},
+    {CommandId::Md, "MD", mdCommand},
+    {CommandId::Help, "HELP", helpCommand},
+    {CommandId::FreeDir, "FREEDIR", freeDirCommand},
+    {CommandId::Rename, "RENAME", renameCommand},
+    {CommandId::Lock, "LOCK", lockCommand},
+    {CommandId::Unlock, "UNLOCK", unlockCommand},
+    {CommandId::Prompt, "PROMPT", promptCommand},
+    {CommandId::Timer, "TIMER", acceptedCommand},
+    {CommandId::LockUnlock, "LOCKUNLOCK", lockUnlockCommand},
+    {CommandId::DupHandle, "DUPHANDLE", dupHandleCommand},
+    {CommandId::DevIoctl, "DEVIOCTL", devIoctlCommand},
+    {CommandId::SetDefaultPath, "SETDEFAULTPATH", setDefaultPathCommand},
+    {CommandId::GetVolumeInfo, "GETVOLUMEINFO", getVolumeInfoCommand},
+    {CommandId::GetFileSize, "GETFILESIZE", getFileSizeCommand},
+    {CommandId::ServerIoctl, "SERVERIOCTL", serverIoctlCommand},
+    {CommandId::Map, "MAP", mapCommand},
+    {CommandId::Unmap, "UNMAP", unmapCommand},
 };
 
 }  // namespace
 
-CommandHandler HandlerOf(CommandId id) {
-    for (const Dispatch& entry : kDispatch)
-        if (entry.id == id) return entry.handler;
+const CommandRow* RowOf(CommandId id) {
+    for (const CommandRow& row : kDispatch)
+        if (row.id == id) return &row;
     return nullptr;
 }

@@ -1,10 +1,18 @@
 // Dispatch: the handler of each CommandId.
 #pragma once
 
+#include <string_view>
+
 #include "interpreter/keywords.h"
 #include "interpreter/parsed_command.h"
 
 using CommandHandler = void (*)(ParsedCommand&);
 
-// The handler of a command, or null for EXIT (which ends the loop) and for None.
-CommandHandler HandlerOf(CommandId id);
+struct CommandRow {
+    CommandId id;
+    std::string_view name;  // canonical: upper case, whatever word the line used
+    CommandHandler handler;
+};
+
+// The row of a command, or null for EXIT (which ends the loop) and for None.
+const CommandRow* RowOf(CommandId id);

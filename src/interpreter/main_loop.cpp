@@ -57,7 +57,7 @@ void EndOfRun() {
 
 }  // namespace
 
-int RunInterpreter() {
+int RunInterpreter(ResultObserver* observer) {
     console::Setup();
     auto line = std::unique_ptr<LineBuffer>(new (std::nothrow) LineBuffer);
     auto command = std::unique_ptr<ParsedCommand>(new (std::nothrow) ParsedCommand);
@@ -79,8 +79,15 @@ int RunInterpreter() {
             out::blank();
             continue;
         }
-        if (CommandHandler handler = HandlerOf(id)) handler(*command);
+        if (const CommandRow* row = RowOf(id)) {
+            std::size_t lineNumber = InputLineNumber();
+            if (observer) observer->commandStarted(row->name, lineNumber);
+            LineVerdict = CommandVerdict{};
+            row->handler(*command);
+            if (observer) observer->commandEnded(row->name, lineNumber, LineVerdict);
+        }
     }
     EndOfRun();
+    if (observer) observer->runEnded();
     return 0;
 }

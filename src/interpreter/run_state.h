@@ -6,6 +6,7 @@
 #include <string>
 
 #include "interpreter/constants.h"
+#include "interpreter/results.h"
 
 class FileObject;
 class FSDirEntry;
@@ -23,6 +24,10 @@ inline std::uint16_t PromptForWrites = 0;
 
 // Set by the first failed check; the banner is repeated at the end of the run.
 inline std::uint16_t CheckFailed = 0;
+
+// The checks of the command line that runs now; the main loop clears it before each
+// command and hands it to the run's ResultObserver after it.
+inline CommandVerdict LineVerdict;
 
 // Numbered file slots and search slots. An entry owns its object; what is left at the
 // end of the run is left to the process's end.

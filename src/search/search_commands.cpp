@@ -11,7 +11,6 @@
 #include "attributes/attribute_display.h"
 #include "interpreter/command_state.h"
 #include "interpreter/output.h"
-#include "interpreter/reporting.h"
 #include "interpreter/run_state.h"
 #include "namespace/fs_dir_entry.h"
 
@@ -66,15 +65,7 @@ void showGroup(FSDirEntry& entry) {
 
 // The closing of FINDFIRST and FINDNEXT: the return-code line only for a failure
 // before any group was shown; the check always uses the final code.
-void reportFind(CommandState& st, bool groupShown) {
-    if (st.rc >= kSyntaxError) {
-        ReportParseCode(st.rc);
-    } else {
-        if (st.rc != 0 && !groupShown) out::line(kFindResult, st.rc);
-        st.check();
-    }
-    out::blank();
-}
+void reportFind(CommandState& st, bool groupShown) { st.report(st.ok() || groupShown ? "" : kFindResult); }
 
 void prepareGroup(FSDirEntry& entry, std::uint32_t groupSize) {
     entry.setResultBuffer(WorkBuffer);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "files/file_object.h"
@@ -12,6 +13,7 @@
 #include "interpreter/command_state.h"
 #include "interpreter/output.h"
 #include "interpreter/reporting.h"
+#include "interpreter/results.h"
 #include "interpreter/run_state.h"
 #include "platform/win32.h"
 #include "transfer/dump.h"
@@ -133,6 +135,34 @@ void readTypedData(unsigned char* buffer, std::uint64_t length) {
     ReadInputLine(reinterpret_cast<char*>(buffer), kLineBufferSize);
 }
 
+// The index of the first byte of data that differs from the standard pattern for its
+// file offset (length when none does).
+std::uint64_t FirstDifference(std::uint64_t offset, const unsigned char* data, std::uint64_t length) {
+    unsigned char pattern[256];
+    for (std::uint64_t done = 0; done < length; done += sizeof pattern) {
+        std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof pattern, length - done));
+        transfer::fillPattern(offset + done, piece, pattern);
+        for (std::size_t at = 0; at < piece; ++at)
+            if (pattern[at] != data[done + at]) return done + at;
+    }
+    return length;
+}
+
+// Where data read differs from the standard pattern: nothing when it is the same, else
+// the first differing byte and up to 16 bytes from there.
+std::optional<DataMismatch> FindMismatch(std::uint64_t offset, const unsigned char* data, std::uint64_t length) {
+    if (transfer::matchesPattern(offset, data, static_cast<std::size_t>(length))) return std::nullopt;
+    constexpr std::uint64_t kShown = 16;
+    std::uint64_t first = FirstDifference(offset, data, length);
+    std::size_t shown = static_cast<std::size_t>(std::min(kShown, length - first));
+    DataMismatch mismatch;
+    mismatch.offset = offset + first;
+    mismatch.expected.resize(shown);
+    transfer::fillPattern(mismatch.offset, shown, mismatch.expected.data());
+    mismatch.actual.assign(data + first, data + first + shown);
+    return mismatch;
+}
+
 }  // namespace
 
 void writeCommand(ParsedCommand& cmd) {
@@ -141,8 +171,7 @@ void writeCommand(ParsedCommand& cmd) {
     TransferLine line = parseTransferLine(
         st, {OptionId::Sync, OptionId::Prompt, OptionId::Current, OptionId::Count, OptionId::Callback});
     if (!st.ok()) {
-        ReportParseCode(st.rc);
-        out::blank();
+        st.report({});
         return;
     }
     bool prompt = PromptForWrites != 0 || line.prompt;
@@ -164,10 +193,9 @@ void writeCommand(ParsedCommand& cmd) {
                                  : line.file->writeAt(data, line.offset, perRequest, line.sync);
         }
         if (!line.current) line.offset += line.length;
-        st.resultLine("   ... ... the return code from the Write is ");
-        st.check();
+        st.report("   ... ... the return code from the Write is ", {}, CommandState::ReportForm::OneTransfer);
     }
-    out::blank();
+    st.close();
 }
 
 void readCommand(ParsedCommand& cmd) {
@@ -197,24 +225,14 @@ void readCommand(ParsedCommand& cmd) {
             out::line("   ... ... " + std::to_string(line.length) + " bytes were read ");
             if (line.length > 0 && !line.suppress)
                 transfer::dumpData(data, static_cast<std::size_t>(line.length), toTranscript, nullptr);
-            if (line.expectedGiven && line.expectedLength != line.length) {
-                CheckFailed = 1;
-                out::blank();
-                out::line("   ... ... expected length != actual length !!! ");
-            }
+            if (line.expectedGiven) st.checkLength(line.expectedLength, line.length);
             if (line.length > 0 && line.verify) {
-                bool same = transfer::matchesPattern(line.offset, data, static_cast<std::size_t>(line.length));
-                if (!same) CheckFailed = 1;
-                out::blank();
-                out::line(same ? "   ... ... data compare OK " : "   ... ... data compare failed!!! ");
+                std::optional<DataMismatch> mismatch = FindMismatch(line.offset, data, line.length);
+                st.checkData(mismatch ? &*mismatch : nullptr);
             }
         }
         if (!line.current) line.offset += line.length;
     }
     // Unlike the common check, this one also compares a ParseCode with the expected code.
-    if (st.expectedGiven && st.rc != st.expected) {
-        CheckFailed = 1;
-        PrintFailureBanner();
-    }
-    out::blank();
+    st.report({}, {}, CommandState::ReportForm::ParseCodeChecked);
 }

@@ -77,7 +77,8 @@ void serverIoctlCommand(ParsedCommand& cmd) {
         if (driver != INVALID_HANDLE_VALUE) CloseHandle(driver);
     }
 
-    if (st.resultLine("   ... ... the return code from the IOCTL is ") && st.ok()) {
+    st.report("   ... ... the return code from the IOCTL is ", [&] {
+        if (!st.ok()) return;
         out::line("   ... ... " + std::to_string(returned) + " bytes were returned ");
         if (dump && returned > 0) {
             // Only what the buffer holds, whatever count the driver claims.
@@ -85,7 +86,5 @@ void serverIoctlCommand(ParsedCommand& cmd) {
             out::raw(text.data(), text.size());
             out::blank();
         }
-    }
-    st.check();
-    out::blank();
+    });
 }

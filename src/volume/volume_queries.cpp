@@ -27,15 +27,14 @@ void qspaceCommand(ParsedCommand& cmd) {
             st.rc = space.query(unitSize, totalUnits, availableUnits);
         }
     }
-    if (st.resultLine("   ... ... the return code from the Query Space is ") && st.ok()) {
+    st.report("   ... ... the return code from the Query Space is ", [&] {
+        if (!st.ok()) return;
         out::line("   ... ... unit size:       ", unitSize);
         out::line("           total Units:     ", totalUnits);
         out::line("           available Units: ", availableUnits);
         // In 64 bits: a 32-bit product would wrap on every volume with 4 GiB free or more.
         out::line("           available Bytes: ", static_cast<std::uint64_t>(unitSize) * availableUnits);
-    }
-    st.check();
-    out::blank();
+    });
 }
 
 void getVolumeInfoCommand(ParsedCommand& cmd) {
@@ -59,14 +58,12 @@ void getVolumeInfoCommand(ParsedCommand& cmd) {
             st.rc = static_cast<ReturnCode>(GetLastError());
         }
     }
-    if (st.resultLine("   ... ... the return code from the Get Volume Info is ")) {
+    st.report("   ... ... the return code from the Get Volume Info is ", [&] {
         if (st.ok()) {
             out::line(std::string("   ... ... the volume label is: ") + label);
         } else {
             out::line("   ... ... Get volume lable failed, it may work if you add or delete ");
             out::line("   ... ... a slash from the drive. ");
         }
-    }
-    st.check();
-    out::blank();
+    });
 }
