@@ -13,6 +13,8 @@ missing=()
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
 command -v perl >/dev/null || missing+=(perl)
+command -v clang-format >/dev/null || missing+=(clang-format)
+command -v run-clang-tidy >/dev/null || missing+=(clang-tidy)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 [ -f /usr/include/liburing.h ] || missing+=(liburing-dev)
@@ -30,6 +32,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# Every C++ file is formatted with the repository's .clang-format: a difference fails.
+find src tests tools bench -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror
+
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
@@ -41,6 +46,10 @@ export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='msco
 /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 || true
 
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# The checks of .clang-tidy, on every C++ file of the Linux build: a finding fails.
+run-clang-tidy -p build -j "$jobs" -quiet "$root/src/" "$root/tests/" "$root/tools/" >build/clang-tidy.log 2>&1 ||
+    { grep -E 'error:|warning:' build/clang-tidy.log | grep -v 'warnings generated'; exit 1; }
 
 cmake --preset asan -DDRAVIK_BENCH=OFF >/dev/null
 cmake --build --preset asan -j "$jobs"

@@ -24,7 +24,8 @@ struct OpenSettings {
     std::unique_ptr<EAList> eas;
 };
 
-ReturnCode ApplyOption(const OptionArg& arg, OpenSettings& s) {
+// One flat case per option of CREATE and OPEN.
+ReturnCode ApplyOption(const OptionArg& arg, OpenSettings& s) {  // NOLINT(readability-function-size)
     switch (arg.id) {
         case OptionId::Sync:
             s.writeThrough = true;

@@ -147,7 +147,7 @@ TEST_P(AsyncTest, EventRequestsInFlightTogether) {
         HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         ASSERT_NE(event, nullptr);
         ov[i] = at(i * 100, event);
-        EXPECT_FAILS_WITH(ReadFile(h, buffer.data() + i * 100, 100, nullptr, &ov[i]), ERROR_IO_PENDING);
+        EXPECT_FAILS_WITH(ReadFile(h, buffer.data() + std::size_t{i} * 100, 100, nullptr, &ov[i]), ERROR_IO_PENDING);
     }
     if (ring()) {
         // Nothing is reaped before the first wait, so all twelve are still pending.
@@ -208,7 +208,7 @@ TEST_P(AsyncTest, RoutinesRunOnlyInAlertableWaits) {
     HANDLE h = openOverlapped();
     std::vector<char> buffer(300);
     std::vector<OVERLAPPED> ov{at(0), at(100), at(200)};
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReadFileEx(h, buffer.data() + i * 100, 100, &ov[i], Record));
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(ReadFileEx(h, buffer.data() + i * 100, 100, &ov[i], Record));
     Sleep(20);
     DWORD n = 0;
     EXPECT_TRUE(GetOverlappedResult(h, &ov[2], &n, TRUE));

@@ -68,7 +68,7 @@ protected:
         unsetenv("DRAVIK_DEVICE_DIR");
     }
 
-    void serve(Bytes reply) {
+    void serve(const Bytes& reply) {
         server_ = std::thread([this, reply] {
             int fd = accept(listener_, nullptr, nullptr);
             unsigned char header[posix::DeviceRequestHeaderSize];

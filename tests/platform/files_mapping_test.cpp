@@ -1,5 +1,5 @@
 // File mappings and views over mmap.
-#include <cstring>
+#include <algorithm>
 
 #include "files_fixture.h"
 
@@ -49,7 +49,7 @@ TEST_F(FileApiTest, ViewsAndTransfersSeeEachOther) {
     EXPECT_EQ(GetLastError(), 0u);
     char* view = static_cast<char*>(MapViewOfFile(m, FILE_MAP_WRITE, 0, 0, 0));
     ASSERT_NE(view, nullptr);
-    std::memcpy(view, "VIEW", 4);
+    std::copy_n("VIEW", 4, view);
     char buffer[4];
     DWORD n = 0;
     ASSERT_TRUE(ReadFile(h, buffer, 4, &n, nullptr));

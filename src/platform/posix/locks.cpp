@@ -61,7 +61,7 @@ bool SetSystemLock(int fd, bool writable, short type, std::uint64_t offset, std:
     constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
     if (fd < 0 || length == 0 || offset > kMax || length > kMax - offset) return true;
     struct flock fl {};
-    fl.l_type = type == F_UNLCK ? F_UNLCK : (writable ? F_WRLCK : F_RDLCK);
+    fl.l_type = static_cast<short>(type == F_UNLCK ? F_UNLCK : (writable ? F_WRLCK : F_RDLCK));
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(offset);
     fl.l_len = static_cast<off_t>(length);
