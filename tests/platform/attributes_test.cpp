@@ -1,6 +1,9 @@
-// Attribute and file-information calls over POSIX: GetFileAttributesA and
-// SetFileAttributesA (section 11 of the Win32 behaviour table, following Windows where
-// Wine differs), GetFileInformationByHandle, GetFileTime and SetFileTime (section 12).
+// Attribute and file-information calls over POSIX. GetFileAttributesA and
+// SetFileAttributesA follow Windows where Wine differs: the bits read back are exactly
+// the bits set (none reads 0x80), read-only is the owner's write bit and the rest is kept
+// in an extended attribute, a directory keeps read-only. GetFileInformationByHandle,
+// GetFileTime and SetFileTime: one index for every handle of a file, times kept to the
+// 100 ns, and setting times needs write access.
 #include <sys/stat.h>
 #include <sys/xattr.h>
 

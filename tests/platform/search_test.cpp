@@ -1,5 +1,7 @@
-// Directory search over POSIX: FindFirstFileA, FindNextFileA and FindClose against
-// section 10 of the Win32 behaviour table, and the wildcard rules.
+// Directory search over POSIX: FindFirstFileA, FindNextFileA and FindClose. A search
+// is a snapshot; "." and ".." come first (never at a drive root), then the names in
+// case-insensitive order; no match gives 2, a missing folder 3, the end 18; and the
+// wildcard rules (*, ?, *.* and *. match every name).
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,5 +1,7 @@
-// Time conversions over POSIX against section 12 of the Win32 behaviour table, in UTC
-// and in a zone with daylight saving time (America/New_York).
+// Time conversions over POSIX, in UTC and in a zone with daylight saving time
+// (America/New_York): FileTimeToLocalFileTime applies the current bias to any date,
+// SystemTimeToTzSpecificLocalTime the rule of the date converted; DOS dates exist from
+// 1980 to 2107, seconds round down to even, and invalid fields fail without an error.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
