@@ -1,7 +1,6 @@
 #include "files/file_object.h"
 
 #include "interpreter/output.h"
-#include "interpreter/run_state.h"
 
 namespace {
 // The code reported for a failed positioning step inside an open with a size and
@@ -9,7 +8,7 @@ namespace {
 constexpr ReturnCode kPositioningFailed = 65535;
 }  // namespace
 
-FileObject::FileObject() : transferBuffer_(WorkBuffer) {}
+FileObject::FileObject() = default;
 
 FileObject::~FileObject() {
     if (mappedFlag_ != 0) unmap();

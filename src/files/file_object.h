@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "interpreter/constants.h"
@@ -84,24 +85,36 @@ public:
     // ==== Transfer operations (defined in src/transfer/) ====
     // The most overlapped requests of one transfer (READ and WRITE cut /COUNT to it).
     static constexpr std::uint16_t kMaxRequests = 20;
-    // One transfer between the buffer and the file: at the file's current position, or
-    // after moving the file pointer to offset. The buffer holds request count x length
-    // bytes. The ReturnCode is the transfer's; the byte count tells what was moved.
-    ReturnCode readCurrent(unsigned char* buffer, std::uint32_t length);
-    ReturnCode readAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length);
-    ReturnCode writeCurrent(unsigned char* buffer, std::uint32_t length, bool sync);
-    ReturnCode writeAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length, bool sync);
+    // One transfer, as READ or WRITE asks for it. The buffer holds
+    // requestsOfNextTransfer() x length bytes.
+    struct TransferRequest {
+        bool write = false;
+        unsigned char* buffer = nullptr;
+        std::uint32_t length = 0;  // bytes per request
+        // The file pointer is moved here first (the outcome is not reported); without
+        // it the transfer starts at the file's current position.
+        std::optional<std::uint64_t> offset;
+    };
+    // The request count and callback flag that READ and WRITE set on the file. They are
+    // one-shot: the transfer mode that uses them puts them back (event mode the count,
+    // callback mode both); a transfer in another mode (mapped copy, synchronous, single
+    // request), or a line that fails after setting them, leaves them for the next
+    // transfer of the file.
+    struct OneShotSettings {
+        std::uint16_t requestCount = 1;
+        bool callback = false;
+    };
     // The engine: a mapped copy, one synchronous call, one polled overlapped request,
-    // several requests with events, or requests with completion routines.
-    ReturnCode performRead();
-    ReturnCode performWrite(bool sync);
+    // several requests with events, or requests with completion routines, chosen from
+    // the file's state and its one-shot settings. The ReturnCode is the transfer's; the
+    // byte count tells what was moved.
+    ReturnCode transfer(const TransferRequest& request);
+    // How many requests of the request's length the next transfer issues.
+    std::uint16_t requestsOfNextTransfer() const;
+    const OneShotSettings& oneShot() const { return oneShot_; }
+    void setOneShot(const OneShotSettings& settings) { oneShot_ = settings; }
     std::uint32_t byteCount() const { return byteCount_; }
     std::uint16_t overlappedFlag() const { return overlapped_; }
-    std::uint16_t requestCount() const { return requestCount_; }
-    void setRequestCount(std::uint16_t count) { requestCount_ = count; }
-    void setCallback(std::uint16_t flag) { callbackFlag_ = flag; }
-    void setTransferBuffer(unsigned char* buffer) { transferBuffer_ = buffer; }
-    void setTransferLength(std::uint32_t length) { transferLength_ = length; }
     // ==== End of transfer operations ====
 
     // ==== Attribute operations by handle (defined in src/attributes/) ====
@@ -120,23 +133,21 @@ private:
     // Low 16 bits of the last error, read right after a failing call.
     static ReturnCode lastError();
 
-    // Transfer internals (src/transfer/): the engine shared by both directions, its
-    // modes, and the completion routine of callback requests.
-    ReturnCode transferThrough(unsigned char* buffer, std::uint32_t length, bool write, bool sync);
-    ReturnCode perform(const struct TransferDirection& direction);
-    ReturnCode copyMapped(const TransferDirection& direction);
-    ReturnCode transferSynchronously(const TransferDirection& direction);
-    ReturnCode transferSingleRequest(const TransferDirection& direction);
-    ReturnCode transferWithEvents(const TransferDirection& direction);
-    ReturnCode transferWithCallbacks(const TransferDirection& direction);
+    // Transfer internals (src/transfer/): the modes of the engine, and the completion
+    // routine of callback requests.
+    enum class TransferMode { Mapped, Synchronous, SingleRequest, Events, Callbacks };
+    TransferMode modeOfNextTransfer() const;
+    ReturnCode copyMapped(const TransferRequest& request);
+    ReturnCode transferSynchronously(const TransferRequest& request);
+    ReturnCode transferSingleRequest(const TransferRequest& request);
+    ReturnCode transferWithEvents(const TransferRequest& request);
+    ReturnCode transferWithCallbacks(const TransferRequest& request);
     void positionAt(std::uint64_t offset);
     std::uint64_t transferOffset() const;
     static void CALLBACK ioCompletion(DWORD error, DWORD bytes, LPOVERLAPPED overlapped);
 
-    HANDLE handle_ = nullptr;                  // system handle
-    unsigned char* transferBuffer_ = nullptr;  // WorkBuffer when made
-    std::uint32_t transferLength_ = 0;
-    std::uint32_t byteCount_ = 0;  // "not set" until a transfer runs
+    HANDLE handle_ = nullptr;      // system handle
+    std::uint32_t byteCount_ = 0;  // of the last transfer
     std::int32_t seekDistance_ = 0;
     // Above 4 GiB, the high part of the offset of a positioned transfer (a /COUNT
     // series runs on past 4 GiB); 0 once CHGPTR sets a distance.
@@ -157,6 +168,5 @@ private:
     void* viewAddress_ = nullptr;
     std::uint64_t viewSize_ = 0;  // the file's size when it was mapped
     std::uint16_t overlapped_ = 0;
-    std::uint16_t requestCount_ = 1;
-    std::uint16_t callbackFlag_ = 0;
+    OneShotSettings oneShot_;
 };

@@ -30,36 +30,19 @@ struct TransferLine {
     FileObject* file = nullptr;
     std::uint64_t offset = 0;  // runs on past 4 GiB in a /COUNT series
     std::uint64_t length = 0;  // of one transfer: length x requests
-    std::uint64_t span = 0;    // bytes one transfer may move (see requestSpan)
+    std::uint64_t span = 0;    // bytes one transfer may move (see carryOneShotSettings)
     std::uint16_t count = 1;   // number of transfers
     std::uint16_t requests = 1;
     bool current = false;
     bool callback = false;
     bool prompt = false;
-    bool sync = false;
     bool suppress = false;
     bool verify = false;
     bool expectedGiven = false;
     std::uint32_t expectedLength = 0;
 };
 
-// The bytes the engine may move in one transfer of this line. A request count that an
-// earlier line left in the FileObject (a mapped copy does not put it back, nor does a
-// line that failed after setting it) still applies to the next overlapped transfer,
-// which then issues that many requests of length / requests bytes each: the buffer
-// and the data written must cover all of them.
-std::uint64_t requestSpan(const TransferLine& line) {
-    const FileObject& file = *line.file;
-    std::uint64_t perRequest = line.length / line.requests;
-    std::uint64_t requests = 1;
-    if (file.overlappedFlag() != 0 && !file.mapped())
-        requests = std::min(file.requestCount(), FileObject::kMaxRequests);
-    return std::max(line.length, perRequest * requests);
-}
-
-// Reads the positional parameters and the options. Then, whenever the slot was
-// valid (even after a later problem), a /COUNT on an overlapped file becomes the
-// number of requests of a single transfer, and /CALLBACK is set in the FileObject.
+// Reads the positional parameters and the options.
 TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId> accepted) {
     TransferLine line;
     line.file = st.fileInUse(1);
@@ -67,9 +50,6 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
     line.length = st.number32(3);
     st.options(4, accepted, [&](const OptionArg& arg) -> ReturnCode {
         switch (arg.id) {
-            case OptionId::Sync:
-                line.sync = true;
-                break;
             case OptionId::Prompt:
                 line.prompt = true;
                 break;
@@ -92,12 +72,23 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
             case OptionId::Verify:
                 line.verify = true;
                 break;
-            default:
+            default:  // WRITE /SYNC: accepted, and a write is the same without it
                 break;
         }
         return 0;
     });
-    if (line.file == nullptr) return line;
+    return line;
+}
+
+// Whenever the slot was valid (even after a later problem on the line), a /COUNT on an
+// overlapped file becomes the number of requests of a single transfer, and the request
+// count and /CALLBACK become the file's one-shot settings. The buffer then covers every
+// request of the next transfer, also those of a request count that an earlier line
+// left set (a mapped copy does not use it up, nor does a line that failed after
+// setting it): the engine issues that many requests of length / requests bytes each.
+void carryOneShotSettings(TransferLine& line) {
+    if (line.file == nullptr) return;
+    FileObject::OneShotSettings settings = line.file->oneShot();
     if (line.count > 1 && line.file->overlappedFlag() != 0) {
         if (line.count > FileObject::kMaxRequests) {
             out::line("   ... count too large, resetting to 20 ");
@@ -106,11 +97,20 @@ TransferLine parseTransferLine(CommandState& st, std::initializer_list<OptionId>
         line.requests = line.count;
         line.count = 1;
         line.length *= line.requests;
-        line.file->setRequestCount(line.requests);
+        settings.requestCount = line.requests;
     }
-    if (line.callback) line.file->setCallback(1);
-    line.span = requestSpan(line);
-    return line;
+    if (line.callback) settings.callback = true;
+    line.file->setOneShot(settings);
+    std::uint64_t perRequest = line.length / line.requests;
+    line.span = std::max(line.length, perRequest * line.file->requestsOfNextTransfer());
+}
+
+// One transfer of the line: at the line's offset, or at the file's current position.
+FileObject::TransferRequest requestOf(const TransferLine& line, bool write, unsigned char* data,
+                                      std::uint32_t perRequest) {
+    FileObject::TransferRequest request{write, data, perRequest, std::nullopt};
+    if (!line.current) request.offset = line.offset;
+    return request;
 }
 
 void toTranscript(void*, const char* data, std::size_t size) { out::raw(data, size); }
@@ -170,6 +170,7 @@ void writeCommand(ParsedCommand& cmd) {
     CommandState st(cmd);
     TransferLine line = parseTransferLine(
         st, {OptionId::Sync, OptionId::Prompt, OptionId::Current, OptionId::Count, OptionId::Callback});
+    carryOneShotSettings(line);
     if (!st.ok()) {
         st.report({});
         return;
@@ -189,8 +190,7 @@ void writeCommand(ParsedCommand& cmd) {
                 std::uint64_t position = line.current ? currentPosition(line.file->systemHandle()) : line.offset;
                 transfer::fillPattern(position, static_cast<std::size_t>(line.span), data);
             }
-            st.rc = line.current ? line.file->writeCurrent(data, perRequest, line.sync)
-                                 : line.file->writeAt(data, line.offset, perRequest, line.sync);
+            st.rc = line.file->transfer(requestOf(line, true, data, perRequest));
         }
         if (!line.current) line.offset += line.length;
         st.report("   ... ... the return code from the Write is ", {}, CommandState::ReportForm::OneTransfer);
@@ -203,6 +203,7 @@ void readCommand(ParsedCommand& cmd) {
     CommandState st(cmd);
     TransferLine line = parseTransferLine(st, {OptionId::Suppress, OptionId::Current, OptionId::Count,
                                                OptionId::Callback, OptionId::Expected, OptionId::Verify});
+    carryOneShotSettings(line);
     if (!st.ok()) {
         ReportParseCode(st.rc);
         line.count = 0;
@@ -215,8 +216,7 @@ void readCommand(ParsedCommand& cmd) {
         if (data == nullptr) {
             st.rc = ERROR_NOT_ENOUGH_MEMORY;
         } else {
-            st.rc = line.current ? line.file->readCurrent(data, perRequest)
-                                 : line.file->readAt(data, line.offset, perRequest);
+            st.rc = line.file->transfer(requestOf(line, false, data, perRequest));
         }
         if (st.rc == 0) {
             // The bytes read replace the requested length, also for later transfers.

@@ -3,6 +3,7 @@
 // several overlapped requests with an event each, or requests with completion
 // routines run in an alertable wait. Reading and writing differ only in the calls
 // and the words of the progress lines (TransferDirection).
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -10,8 +11,10 @@
 #include "files/file_object.h"
 #include "interpreter/output.h"
 
+namespace {
+
+// The words of the progress lines of one direction.
 struct TransferDirection {
-    bool write;
     const char* callbackStart;
     const char* callbackWait;
     const char* eventStart;
@@ -19,10 +22,7 @@ struct TransferDirection {
     const char* polling;
 };
 
-namespace {
-
 const TransferDirection kReading = {
-    false,
     "           *** doing callback async Read ",
     "           *** waiting for callback async Reads to complete",
     "           *** doing async read ",
@@ -31,7 +31,6 @@ const TransferDirection kReading = {
 };
 
 const TransferDirection kWriting = {
-    true,
     "           *** doing callback async Write ",
     "           *** waiting for callback async Writes to complete",
     "           *** doing async Write ",
@@ -50,10 +49,10 @@ ReturnCode startFailureCode() {
 }
 
 // The one synchronous or overlapped call of the direction: ReadFile or WriteFile.
-BOOL transferCall(const TransferDirection& direction, HANDLE handle, unsigned char* buffer, DWORD length, DWORD* count,
+BOOL transferCall(bool write, HANDLE handle, unsigned char* buffer, DWORD length, DWORD* count,
                   OVERLAPPED* overlapped) {
-    return direction.write ? WriteFile(handle, buffer, length, count, overlapped)
-                           : ReadFile(handle, buffer, length, count, overlapped);
+    return write ? WriteFile(handle, buffer, length, count, overlapped)
+                 : ReadFile(handle, buffer, length, count, overlapped);
 }
 
 // The request's place in the file: the transfer's offset plus the requests before it.
@@ -71,34 +70,42 @@ struct CallbackRequest {
     bool completed;
 };
 
+const TransferDirection& DirectionOf(const FileObject::TransferRequest& request) {
+    return request.write ? kWriting : kReading;
+}
+
 }  // namespace
 
-ReturnCode FileObject::readCurrent(unsigned char* buffer, std::uint32_t length) {
-    return transferThrough(buffer, length, false, false);
+ReturnCode FileObject::transfer(const TransferRequest& request) {
+    if (request.offset) positionAt(*request.offset);
+    byteCount_ = 0;
+    switch (modeOfNextTransfer()) {
+        case TransferMode::Mapped:
+            return copyMapped(request);
+        case TransferMode::Synchronous:
+            return transferSynchronously(request);
+        case TransferMode::SingleRequest:
+            return transferSingleRequest(request);
+        case TransferMode::Events:
+            return transferWithEvents(request);
+        case TransferMode::Callbacks:
+            return transferWithCallbacks(request);
+    }
+    return 0;
 }
 
-ReturnCode FileObject::readAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length) {
-    positionAt(offset);
-    return readCurrent(buffer, length);
+FileObject::TransferMode FileObject::modeOfNextTransfer() const {
+    if (mappedFlag_ != 0) return TransferMode::Mapped;
+    if (overlapped_ == 0) return TransferMode::Synchronous;
+    if (oneShot_.callback) return TransferMode::Callbacks;
+    if (oneShot_.requestCount >= 2) return TransferMode::Events;
+    return TransferMode::SingleRequest;
 }
 
-ReturnCode FileObject::writeCurrent(unsigned char* buffer, std::uint32_t length, bool sync) {
-    return transferThrough(buffer, length, true, sync);
-}
-
-ReturnCode FileObject::writeAt(unsigned char* buffer, std::uint64_t offset, std::uint32_t length, bool sync) {
-    positionAt(offset);
-    return writeCurrent(buffer, length, sync);
-}
-
-// Runs the engine on the caller's buffer, then puts the resting buffer back.
-ReturnCode FileObject::transferThrough(unsigned char* buffer, std::uint32_t length, bool write, bool sync) {
-    unsigned char* resting = transferBuffer_;
-    transferBuffer_ = buffer;
-    transferLength_ = length;
-    ReturnCode rc = write ? performWrite(sync) : performRead();
-    transferBuffer_ = resting;
-    return rc;
+std::uint16_t FileObject::requestsOfNextTransfer() const {
+    TransferMode mode = modeOfNextTransfer();
+    if (mode != TransferMode::Events && mode != TransferMode::Callbacks) return 1;
+    return std::min(oneShot_.requestCount, kMaxRequests);
 }
 
 // The offset is unsigned: it is given with a zero high part, so offsets of 2 GiB and
@@ -118,60 +125,46 @@ std::uint64_t FileObject::transferOffset() const {
     return (static_cast<std::uint64_t>(seekHigh_) << 32) | static_cast<std::uint32_t>(seekDistance_);
 }
 
-ReturnCode FileObject::performRead() { return perform(kReading); }
-
-// The sync flag (WRITE /SYNC) changes nothing in the transfer.
-ReturnCode FileObject::performWrite(bool) { return perform(kWriting); }
-
-ReturnCode FileObject::perform(const TransferDirection& direction) {
-    byteCount_ = 0;
-    if (mappedFlag_ != 0) return copyMapped(direction);
-    if (overlapped_ == 0) return transferSynchronously(direction);
-    if (callbackFlag_ == 1) return transferWithCallbacks(direction);
-    if (requestCount_ >= 2) return transferWithEvents(direction);
-    return transferSingleRequest(direction);
-}
-
 // A copy between the buffer and the mapped view at the seek distance. The view ends
 // where the file ended when it was mapped: a read copies what lies inside it (a short
 // read, as at the end of a file); a write that does not fit, or a write into a view
 // mapped for reading only, is refused.
-ReturnCode FileObject::copyMapped(const TransferDirection& direction) {
+ReturnCode FileObject::copyMapped(const TransferRequest& request) {
     std::uint64_t start = transferOffset();
     std::uint64_t inside = start < viewSize_ ? viewSize_ - start : 0;
     unsigned char* view = static_cast<unsigned char*>(viewAddress_);
-    if (direction.write) {
+    if (request.write) {
         if ((accessFlags_ & kWrite) == 0) return ERROR_ACCESS_DENIED;
-        if (transferLength_ > inside) return ERROR_INVALID_ADDRESS;
-        if (transferLength_ > 0) std::memcpy(view + start, transferBuffer_, transferLength_);
-        byteCount_ = transferLength_;
+        if (request.length > inside) return ERROR_INVALID_ADDRESS;
+        if (request.length > 0) std::memcpy(view + start, request.buffer, request.length);
+        byteCount_ = request.length;
         return 0;
     }
-    std::uint32_t length = transferLength_ < inside ? transferLength_ : static_cast<std::uint32_t>(inside);
-    if (length > 0) std::memcpy(transferBuffer_, view + start, length);
+    std::uint32_t length = request.length < inside ? request.length : static_cast<std::uint32_t>(inside);
+    if (length > 0) std::memcpy(request.buffer, view + start, length);
     byteCount_ = length;
     return 0;
 }
 
-ReturnCode FileObject::transferSynchronously(const TransferDirection& direction) {
+ReturnCode FileObject::transferSynchronously(const TransferRequest& request) {
     DWORD moved = 0;
-    BOOL done = transferCall(direction, handle_, transferBuffer_, transferLength_, &moved, nullptr);
+    BOOL done = transferCall(request.write, handle_, request.buffer, request.length, &moved, nullptr);
     byteCount_ = moved;
     return done ? 0 : lastErrorCode();
 }
 
 // One request, polled until it is no longer incomplete. An error found while polling
 // ends the polling and is not reported; the byte count shows what was moved.
-ReturnCode FileObject::transferSingleRequest(const TransferDirection& direction) {
+ReturnCode FileObject::transferSingleRequest(const TransferRequest& request) {
     OVERLAPPED overlapped{};
-    placeRequest(overlapped, transferOffset(), 0, transferLength_);
+    placeRequest(overlapped, transferOffset(), 0, request.length);
     DWORD moved = 0;
-    BOOL done = transferCall(direction, handle_, transferBuffer_, transferLength_, &moved, &overlapped);
+    BOOL done = transferCall(request.write, handle_, request.buffer, request.length, &moved, &overlapped);
     byteCount_ = moved;
     ReturnCode rc = done ? 0 : lastErrorCode();
     if (rc != 0 && rc != ERROR_IO_INCOMPLETE && rc != ERROR_IO_PENDING) return rc;
     for (unsigned long poll = 1;; ++poll) {
-        out::line(direction.polling, poll);
+        out::line(DirectionOf(request).polling, poll);
         BOOL finished = GetOverlappedResult(handle_, &overlapped, &moved, FALSE);
         byteCount_ = moved;
         if (finished || GetLastError() != ERROR_IO_INCOMPLETE) break;
@@ -182,24 +175,26 @@ ReturnCode FileObject::transferSingleRequest(const TransferDirection& direction)
 
 // Every request is started before the first wait; then each is waited for in order.
 // A request that did not start is not waited for (its event would never be set),
-// and the code of the first one becomes the ReturnCode.
-ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
+// and the code of the first one becomes the ReturnCode. Uses up the request count.
+ReturnCode FileObject::transferWithEvents(const TransferRequest& request) {
     struct EventRequest {
         OVERLAPPED overlapped;
         DWORD count;
         bool started;
     };
+    const TransferDirection& direction = DirectionOf(request);
     std::array<EventRequest, kMaxRequests> requests{};
-    std::size_t n = requestCount_ < kMaxRequests ? requestCount_ : kMaxRequests;
+    std::size_t n = requestsOfNextTransfer();
+    oneShot_.requestCount = 1;
     for (std::size_t i = 0; i < n; ++i) {
-        placeRequest(requests[i].overlapped, transferOffset(), i, transferLength_);
+        placeRequest(requests[i].overlapped, transferOffset(), i, request.length);
         requests[i].overlapped.hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
     ReturnCode rc = 0;
     for (std::size_t i = 0; i < n; ++i) {
         out::line(direction.eventStart, i + 1);
         EventRequest& r = requests[i];
-        r.started = transferCall(direction, handle_, transferBuffer_ + i * transferLength_, transferLength_, &r.count,
+        r.started = transferCall(request.write, handle_, request.buffer + i * request.length, request.length, &r.count,
                                  &r.overlapped) ||
                     GetLastError() == ERROR_IO_PENDING;
         if (!r.started && rc == 0) rc = startFailureCode();
@@ -214,7 +209,6 @@ ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
     }
     for (std::size_t i = 0; i < n; ++i)
         if (requests[i].overlapped.hEvent != nullptr) CloseHandle(requests[i].overlapped.hEvent);
-    requestCount_ = 1;
     return rc;
 }
 
@@ -222,21 +216,23 @@ ReturnCode FileObject::transferWithEvents(const TransferDirection& direction) {
 // routines until every started request has run its own: the records live on this
 // stack frame, so none may complete after the transfer ends. With no request started
 // there is no wait; the code of the first request that did not start becomes the
-// ReturnCode.
-ReturnCode FileObject::transferWithCallbacks(const TransferDirection& direction) {
+// ReturnCode. Uses up the request count and the callback flag.
+ReturnCode FileObject::transferWithCallbacks(const TransferRequest& request) {
+    const TransferDirection& direction = DirectionOf(request);
     std::array<CallbackRequest, kMaxRequests> requests{};
-    std::size_t n = requestCount_ < kMaxRequests ? requestCount_ : kMaxRequests;
+    std::size_t n = requestsOfNextTransfer();
+    oneShot_ = OneShotSettings{};
     for (std::size_t i = 0; i < n; ++i) {
-        placeRequest(requests[i].overlapped, transferOffset(), i, transferLength_);
+        placeRequest(requests[i].overlapped, transferOffset(), i, request.length);
         requests[i].overlapped.hEvent = reinterpret_cast<HANDLE>(&byteCount_);
     }
     ReturnCode rc = 0;
     std::size_t started = 0;
     for (std::size_t i = 0; i < n; ++i) {
         out::line(direction.callbackStart, i + 1);
-        unsigned char* at = transferBuffer_ + i * transferLength_;
-        BOOL ok = direction.write ? WriteFileEx(handle_, at, transferLength_, &requests[i].overlapped, ioCompletion)
-                                  : ReadFileEx(handle_, at, transferLength_, &requests[i].overlapped, ioCompletion);
+        unsigned char* at = request.buffer + i * request.length;
+        BOOL ok = request.write ? WriteFileEx(handle_, at, request.length, &requests[i].overlapped, ioCompletion)
+                                : ReadFileEx(handle_, at, request.length, &requests[i].overlapped, ioCompletion);
         if (ok) {
             ++started;
         } else {
@@ -253,8 +249,6 @@ ReturnCode FileObject::transferWithCallbacks(const TransferDirection& direction)
         };
         while (pending()) SleepEx(INFINITE, TRUE);
     }
-    requestCount_ = 1;
-    callbackFlag_ = 0;
     return rc;
 }
 
