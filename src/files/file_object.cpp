@@ -164,9 +164,15 @@ ReturnCode FileObject::map() {
     return 0;
 }
 
+// Once the view is gone the slot forgets it and its mapping handle at once: the
+// system may give the same address and handle value to another slot's MAP, and a
+// second UNMAP must then find a null view (487), not that slot's view.
 ReturnCode FileObject::unmap() {
     if (!UnmapViewOfFile(viewAddress_)) return lastError();
-    if (!CloseHandle(mappingHandle_)) return lastError();
+    viewAddress_ = nullptr;
+    viewSize_ = 0;
     mappedFlag_ = 0;
-    return 0;
+    HANDLE mapping = mappingHandle_;
+    mappingHandle_ = nullptr;
+    return CloseHandle(mapping) ? 0 : lastError();
 }
