@@ -37,22 +37,15 @@ DWORD DataAccess(DWORD desired) {
     return access;
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// Checks a Win32 file name and translates it (the checks of every name-taking call). A
-// trailing separator is reported separately; trailing dots and blanks of the last
-// component are dropped, as Win32 drops them.
-bool ResolveFileName(LPCSTR name, std::string& path, bool& trailingSeparator, DWORD& error) {
-    if (!ResolveName(name, path, error)) return false;
-    trailingSeparator = !path.empty() && IsSeparator(path.back());
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    std::size_t slash = path.rfind('/');
-    std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    std::string last = path.substr(start);
-    if (last != "." && last != "..") {
-        std::size_t keep = last.find_last_not_of(". ");
-        if (keep != std::string::npos) path.erase(start + keep + 1);
-    }
+// Checks a Win32 file name and translates it (the checks of every name-taking call,
+// the normal forms of name_rules.h among them). A trailing separator is reported
+// separately.
+bool ResolveFileName(LPCSTR name, std::string& path, bool& trailingSeparator, DosDevice& device, DWORD& error) {
+    ResolvedName resolved;
+    if (!ResolveName(name, resolved, error)) return false;
+    path = WithoutTrailingSlash(resolved.path);
+    trailingSeparator = resolved.trailingSeparator;
+    device = resolved.device;
     return true;
 }
 
@@ -120,7 +113,7 @@ HANDLE OpenExisting(const std::string& path, const struct stat& st, DWORD access
     if (fd < 0 && errno == EACCES && (access & (GENERIC_READ | GENERIC_WRITE)) == 0)
         fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);  // no data access is needed
     if (fd < 0) return FailHandle(Win32ErrorFromErrno(errno, path));
-    if (truncate && ::truncate(path.c_str(), 0) != 0) {
+    if (truncate && S_ISREG(st.st_mode) && ::truncate(path.c_str(), 0) != 0) {
         DWORD code = Win32ErrorFromErrno(errno, path);
         ::close(fd);
         return FailHandle(code);
@@ -192,8 +185,14 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         return FailHandle(ERROR_INVALID_PARAMETER);
     std::string path;
     bool trailingSeparator = false;
+    DosDevice device = DosDevice::None;
     DWORD error = 0;
-    if (!ResolveFileName(lpFileName, path, trailingSeparator, error)) return FailHandle(error);
+    if (!ResolveFileName(lpFileName, path, trailingSeparator, device, error)) return FailHandle(error);
+    // NUL, in any folder and with any extension, is the null device: reads give 0
+    // bytes, writes succeed (Wine's file.c tests assert it of Windows). The other DOS
+    // devices are absent here, as a serial or printer port on a machine without one.
+    if (device == DosDevice::Absent) return FailHandle(ERROR_FILE_NOT_FOUND);
+    if (device == DosDevice::Nul) path = "/dev/null";
 
     DWORD access = DataAccess(dwDesiredAccess);
     DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);

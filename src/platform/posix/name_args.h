@@ -1,13 +1,22 @@
-// The name checks shared by the calls that take Win32 names (directories, deletes,
-// moves, copies, attributes, searches): translation to a POSIX path and the refusals
-// that Win32 makes before it looks at the file system.
+// The name checks shared by the calls that take Win32 names (files, directories,
+// deletes, moves, copies, attributes, searches): the Win32 name rules (name_rules.h),
+// translation to a POSIX path (paths.h), and the lookup without regard to case
+// (case_lookup.h), all before the call looks at the file itself.
 #pragma once
 
 #include <string>
 
+#include "platform/posix/name_rules.h"
 #include "platform/posix/win32_types.h"
 
 namespace posix {
+
+struct ResolvedName {
+    std::string path;                // the POSIX path, components spelled as the directories hold them
+    std::string given;               // the same with the last component as the caller wrote it
+    bool trailingSeparator = false;  // the name ended in a separator (path keeps a "/")
+    DosDevice device = DosDevice::None;
+};
 
 // True when the name holds "*" or "?".
 bool HasWildcard(const std::string& name);
@@ -16,10 +25,16 @@ bool HasWildcard(const std::string& name);
 // (ERROR_FILENAME_EXCED_RANGE) before they look at it.
 bool NameTooLong(LPCSTR name);
 
-// Translates a Win32 name for a call that takes no wildcards: a name longer than
-// MAX_PATH gives 206 (unless limitLength is false: the target of a move or copy may be
-// longer, as on Windows), an empty or missing name 3, a wildcard 123, an unmapped drive
-// 3 and an unmapped share 53.
+// Resolves a Win32 name: a name longer than MAX_PATH gives 206 (unless limitLength is
+// false: the target of a move or copy may be longer, as on Windows, and so may a
+// "\\?\" name), an empty or missing name 3, then the rules of NormalizeName (123,
+// 206), an unmapped or vanished drive 3 and share 53. A relative name is taken from
+// the current directory. DOS device names come back with their kind in device.
+bool ResolveName(LPCSTR name, ResolvedName& resolved, DWORD& error, NameUse use = NameUse::Plain,
+                 bool limitLength = true);
+
+// The same for the calls that cannot take a device: a DOS device name gives 2, or 5
+// for NUL, which exists but is no file to make, change or remove.
 bool ResolveName(LPCSTR name, std::string& posixPath, DWORD& error, bool limitLength = true);
 
 // The path without trailing separators ("/" stays "/").

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/posix/case_lookup.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/file_times.h"
@@ -28,10 +29,14 @@ DWORD MissingNameError(const std::string& path) { return posix::Win32ErrorFromEr
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // The target of a move or copy: it may be longer than MAX_PATH, and an unmapped drive
-// there reads as a missing file.
-bool ResolveTarget(LPCSTR name, std::string& path, DWORD& error) {
-    if (posix::ResolveName(name, path, error, false)) return true;
-    if (error == ERROR_PATH_NOT_FOUND && name != nullptr && *name != '\0') error = ERROR_FILE_NOT_FOUND;
+// there reads as a missing file. A DOS device name is refused as ResolveName refuses it.
+bool ResolveTarget(LPCSTR name, posix::ResolvedName& target, DWORD& error) {
+    if (!posix::ResolveName(name, target, error, posix::NameUse::Plain, false)) {
+        if (error == ERROR_PATH_NOT_FOUND && name != nullptr && *name != '\0') error = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    if (target.device == posix::DosDevice::None) return true;
+    error = target.device == posix::DosDevice::Nul ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
 }
 
@@ -166,19 +171,24 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
 }
 
 BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
-    std::string source, target;
+    std::string source;
+    posix::ResolvedName resolvedTarget;
     DWORD error = 0;
     if (!posix::ResolveName(lpExistingFileName, source, error)) return Fail(error);
-    if (!ResolveTarget(lpNewFileName, target, error)) return Fail(error);
+    if (!ResolveTarget(lpNewFileName, resolvedTarget, error)) return Fail(error);
     source = posix::WithoutTrailingSlash(source);
-    target = posix::WithoutTrailingSlash(target);
+    // The target as written: a move onto another spelling of its own name renames it.
+    std::string target = posix::WithoutTrailingSlash(resolvedTarget.given);
+    std::string existing = posix::WithoutTrailingSlash(resolvedTarget.path);
     struct stat sourceStat;
     if (lstat(source.c_str(), &sourceStat) != 0) return Fail(MissingNameError(source));
     struct stat targetStat;
-    if (lstat(target.c_str(), &targetStat) == 0) {
-        // A move onto its own name changes nothing and succeeds.
-        if (SameFile(sourceStat, targetStat) && source == target) return TRUE;
-        return Fail(ERROR_ALREADY_EXISTS);
+    if (lstat(existing.c_str(), &targetStat) == 0) {
+        bool ownName =
+            source == existing || (SameFile(sourceStat, targetStat) && posix::SameNameIgnoringCase(source, existing));
+        if (!ownName) return Fail(ERROR_ALREADY_EXISTS);
+        // Onto its own name as it is spelled: nothing changes, and that succeeds.
+        if (target == source) return TRUE;
     }
     if (DWORD parent = ParentError(target)) return Fail(parent);
     if (posix::DeletePending(sourceStat.st_dev, sourceStat.st_ino)) return Fail(ERROR_ACCESS_DENIED);
@@ -199,10 +209,12 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
 }
 
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
-    std::string source, target;
+    std::string source;
+    posix::ResolvedName resolvedTarget;
     DWORD error = 0;
     if (!posix::ResolveName(lpExistingFileName, source, error)) return Fail(error);
-    if (!ResolveTarget(lpNewFileName, target, error)) return Fail(error);
+    if (!ResolveTarget(lpNewFileName, resolvedTarget, error)) return Fail(error);
+    std::string target = resolvedTarget.path;
     posix::FileStatus sourceStatus;
     if (!posix::ReadFileStatus(source, sourceStatus)) return Fail(MissingNameError(source));
     // A directory cannot be copied, nor a file that waits for its last close to go.

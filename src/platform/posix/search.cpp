@@ -25,9 +25,6 @@ namespace {
 
 using posix::Fail;
 
-// The longest file name component (NAME_MAX on Linux, 255 on NTFS).
-constexpr std::size_t kLongestComponent = 255;
-
 struct Search : posix::HandleObject {
     std::vector<WIN32_FIND_DATAA> entries;
     std::size_t next = 0;
@@ -82,23 +79,37 @@ bool MatchingNames(const std::string& directory, const std::string& pattern, std
     return true;
 }
 
+// The entry that FindFirstFileA gives for the NUL device: Windows finds "nul" in any
+// folder, a name of size 0 (Wine's file.c tests assert it; the attributes are ARCHIVE
+// there, as here).
+WIN32_FIND_DATAA NulDeviceEntry(const std::string& pattern) {
+    WIN32_FIND_DATAA data{};
+    data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    std::strncpy(data.cFileName, pattern.c_str(), sizeof data.cFileName - 1);
+    return data;
+}
+
 }  // namespace
 
 HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
-    std::string path;
+    posix::ResolvedName resolved;
     DWORD error = 0;
-    if (posix::NameTooLong(lpFileName)) return Fail(ERROR_FILENAME_EXCED_RANGE), INVALID_HANDLE_VALUE;
-    if (lpFileName == nullptr || *lpFileName == '\0') return Fail(ERROR_PATH_NOT_FOUND), INVALID_HANDLE_VALUE;
-    if (!posix::ToPosixPath(lpFileName, path, error)) return Fail(error), INVALID_HANDLE_VALUE;
+    if (!posix::ResolveName(lpFileName, resolved, error, posix::NameUse::Pattern))
+        return Fail(error), INVALID_HANDLE_VALUE;
     // The pattern is the last component; "dir\" asks for no name and finds none.
+    const std::string& path = resolved.path;
     std::string::size_type slash = path.rfind('/');
     std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
-    // No name can be longer than a component, so such a pattern is refused as the
-    // name would be.
-    if (pattern.size() > kLongestComponent) return Fail(ERROR_FILENAME_EXCED_RANGE), INVALID_HANDLE_VALUE;
-    if (posix::HasWildcard(directory)) return Fail(ERROR_INVALID_NAME), INVALID_HANDLE_VALUE;
+    if (resolved.device != posix::DosDevice::None && !posix::HasWildcard(pattern)) {
+        if (resolved.device == posix::DosDevice::Absent) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+        auto search = std::make_unique<Search>();
+        search->entries.push_back(NulDeviceEntry(pattern));
+        *lpFindFileData = search->entries[0];
+        search->next = 1;
+        return posix::AddHandle(std::move(search));
+    }
 
     std::vector<std::string> names;
     if (!MatchingNames(directory, pattern, names, error)) return Fail(error), INVALID_HANDLE_VALUE;

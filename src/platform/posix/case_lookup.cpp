@@ -1,0 +1,110 @@
+#include "platform/posix/case_lookup.h"
+
+#include <dirent.h>
+#include <locale.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <wctype.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace posix {
+namespace {
+
+// The C.UTF-8 locale's case tables (built into glibc), or none: ASCII only then.
+locale_t CaseLocale() {
+    static locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+// The next code point of a UTF-8 string; a byte that starts no valid sequence stands
+// for itself (as 0x110000 + byte, so that it equals only the same byte).
+unsigned NextCodePoint(const std::string& text, std::size_t& at) {
+    unsigned char lead = static_cast<unsigned char>(text[at]);
+    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    if (length == 0 || at + length > text.size()) return 0x110000u + text[at++];
+    unsigned value = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (int i = 1; i < length; ++i) {
+        unsigned char next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) return 0x110000u + text[at++];
+        value = (value << 6) | (next & 0x3F);
+    }
+    at += length;
+    return value;
+}
+
+unsigned Upper(unsigned codePoint) {
+    if (codePoint >= 0x110000u) return codePoint;
+    if (codePoint < 0x80) return static_cast<unsigned>(std::toupper(static_cast<int>(codePoint)));
+    locale_t locale = CaseLocale();
+    return locale ? static_cast<unsigned>(towupper_l(static_cast<wint_t>(codePoint), locale)) : codePoint;
+}
+
+// The order in which FindFirstFileA lists names: without regard to case, ties by bytes.
+bool ListsBefore(const std::string& a, const std::string& b) {
+    int folded = strcasecmp(a.c_str(), b.c_str());
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+// The entry of the directory that matches name without regard to case, first in
+// listing order; empty when none does.
+std::string MatchingEntry(const std::string& directory, const std::string& name) {
+    DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
+    if (dir == nullptr) return {};
+    std::string best;
+    while (struct dirent* entry = readdir(dir)) {
+        const char* found = entry->d_name;
+        if (std::strcmp(found, ".") == 0 || std::strcmp(found, "..") == 0) continue;
+        if (SameNameIgnoringCase(found, name) && (best.empty() || ListsBefore(found, best))) best = found;
+    }
+    closedir(dir);
+    return best;
+}
+
+}  // namespace
+
+bool CaseInsensitiveNames() {
+    const char* mode = std::getenv("DRAVIK_CASE");
+    return mode == nullptr || strcasecmp(mode, "sensitive") != 0;
+}
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size())
+        if (Upper(NextCodePoint(a, i)) != Upper(NextCodePoint(b, j))) return false;
+    return i == a.size() && j == b.size();
+}
+
+std::string ExistingSpelling(const std::string& path) {
+    struct stat st;
+    if (path.empty() || lstat(path.c_str(), &st) == 0 || !CaseInsensitiveNames()) return path;
+    std::string result;  // the components resolved so far
+    std::size_t at = 0;
+    if (path[0] == '/') {
+        result = "/";
+        at = 1;
+    }
+    while (at < path.size()) {
+        std::size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(at, end - at);
+        std::string directory = result;
+        if (!part.empty() && part != "." && part != "..") {
+            std::string exact = result + part;
+            if (lstat(exact.c_str(), &st) != 0) {
+                std::string found = MatchingEntry(directory.empty() ? "." : directory, part);
+                // Nothing matches: this component and the rest stay as written.
+                if (found.empty()) return result + path.substr(at);
+                part = found;
+            }
+        }
+        result += part;
+        if (end < path.size()) result += '/';
+        at = end + 1;
+    }
+    return result;
+}
+
+}  // namespace posix
