@@ -239,14 +239,17 @@ TEST_F(FileHandleTest, DuplicateOfAnOverlappedHandleStaysOverlapped) {
     CloseHandle(h);
 }
 
-TEST_F(FileHandleTest, DuplicateOfAReadOnlyHandleCannotWrite) {
+// A duplicate never gets more access than its source: asking for write-data access
+// on a read-only handle is refused with 5, and nothing is written.
+TEST_F(FileHandleTest, DuplicateOfAReadOnlyHandleCannotAskForWriting) {
     HANDLE r = openF(GENERIC_READ);
-    HANDLE d = nullptr;
+    HANDLE d = INVALID_HANDLE_VALUE;
     HANDLE self = GetCurrentProcess();
-    ASSERT_TRUE(DuplicateHandle(self, r, self, &d, FILE_WRITE_DATA, TRUE, 0));
+    EXPECT_FAILS_WITH(DuplicateHandle(self, r, self, &d, FILE_WRITE_DATA, TRUE, 0), 5);
+    EXPECT_EQ(d, nullptr);
+    ASSERT_TRUE(DuplicateHandle(self, r, self, &d, FILE_READ_DATA, TRUE, 0));
     DWORD n = 0;
-    // The open file underneath was opened for reading only.
-    EXPECT_FAILS_WITH(WriteFile(d, "abc", 3, &n, nullptr), 6);
+    EXPECT_FAILS_WITH(WriteFile(d, "abc", 3, &n, nullptr), 5);
     EXPECT_EQ(sizeOf("f.txt"), 100u);
     CloseHandle(d);
     CloseHandle(r);

@@ -316,6 +316,37 @@ TEST_F(NamesTest, CopyFileHonoursShareModes) {
     CloseHandle(h);
 }
 
+// file.c test_CopyFileA asserts these of Windows: the source is read with read and
+// write sharing, the target replaced as a writer that shares both; a target with a
+// mapped view gives 1224.
+TEST_F(NamesTest, CopyFileOpensItsSourceAndTargetAsWindowsDoes) {
+    writeText("src.txt", "data");
+    writeText("dst.txt", "old contents");
+    HANDLE source = open("src.txt", RW, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CopyFileA(name("src.txt").c_str(), name("a.txt").c_str(), FALSE));
+    CloseHandle(source);
+
+    HANDLE target = open("dst.txt", RW, kShareRW, OPEN_EXISTING);
+    ASSERT_NE(target, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CopyFileA(name("src.txt").c_str(), name("dst.txt").c_str(), FALSE));
+    EXPECT_EQ(readText("dst.txt"), "data");
+    HANDLE mapping = CreateFileMappingA(target, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    writeText("src.txt", "other");
+    EXPECT_FAILS_WITH(CopyFileA(name("src.txt").c_str(), name("dst.txt").c_str(), FALSE), ERROR_USER_MAPPED_FILE);
+    EXPECT_EQ(readText("dst.txt"), "data");
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(target);
+
+    target = open("dst.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    EXPECT_FAILS_WITH(CopyFileA(name("src.txt").c_str(), name("dst.txt").c_str(), FALSE), 32);
+    CloseHandle(target);
+}
+
 // A name of more than MAX_PATH characters is refused before the file system is asked,
 // whatever its components; one of MAX_PATH characters is looked up.
 TEST_F(NamesTest, NamesLongerThanMaxPathAreRefused) {

@@ -82,7 +82,9 @@ HANDLE MakeHandle(int fd, const std::string& path, DWORD access, DWORD share, DW
 
 HANDLE OpenDirectory(const std::string& path, const struct stat& st, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags, bool trailingSeparator) {
-    if (disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
+    // Windows refuses to make a file where a directory is (file.c test_CreateFile
+    // asserts 5 for CREATE_NEW; Wine itself gives 80 there).
+    if (disposition == CREATE_NEW) return FailHandle(ERROR_ACCESS_DENIED);
     bool openOnly = disposition == OPEN_EXISTING || disposition == OPEN_ALWAYS;
     if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || !openOnly || trailingSeparator) return FailHandle(ERROR_ACCESS_DENIED);
     if (DWORD code = CheckSharing(st.st_dev, st.st_ino, access, share)) return FailHandle(code);
@@ -182,6 +184,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
     // \\.\NAME is a device: a driver's socket, not a file (devices.h).
     if (IsDeviceName(lpFileName)) return OpenDevice(lpFileName);
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
+        return FailHandle(ERROR_INVALID_PARAMETER);
+    // Truncating needs write access, whatever the name is (file.c test_CreateFile
+    // asserts 87 of Windows for a file and a directory alike; Wine truncates).
+    if (dwCreationDisposition == TRUNCATE_EXISTING && !(DataAccess(dwDesiredAccess) & GENERIC_WRITE))
         return FailHandle(ERROR_INVALID_PARAMETER);
     std::string path;
     bool trailingSeparator = false;
@@ -301,7 +307,10 @@ BOOL DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE h
     // The duplicate shares the open file: its pointer, its locks and its sharing entry.
     auto duplicate = std::make_unique<posix::FileHandle>();
     duplicate->file = source->file;
-    duplicate->access = (dwOptions & DUPLICATE_SAME_ACCESS) ? source->access : posix::DataAccess(dwDesiredAccess);
+    // A duplicate never has more data access than its source handle.
+    DWORD access = (dwOptions & DUPLICATE_SAME_ACCESS) ? source->access : posix::DataAccess(dwDesiredAccess);
+    if (access & ~source->access) return posix::Fail(ERROR_ACCESS_DENIED);
+    duplicate->access = access;
     duplicate->share = source->share;
     if (dwOptions & DUPLICATE_CLOSE_SOURCE) posix::RemoveHandle(hSourceHandle);
     *lpTargetHandle = posix::AddHandle(std::move(duplicate));

@@ -14,6 +14,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/file_times.h"
+#include "platform/posix/mapping.h"
 #include "platform/posix/name_args.h"
 #include "platform/posix/sharing.h"
 #include "platform/posix/win32_api.h"
@@ -234,11 +235,17 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         DWORD bits = posix::GetAttributeBits(target, targetStat);
         if (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return Fail(ERROR_ACCESS_DENIED);
     }
-    // The source is read with read sharing, the target written with no sharing.
-    if (posix::CheckSharing(sourceStatus.st.st_dev, sourceStatus.st.st_ino, GENERIC_READ, FILE_SHARE_READ) != 0)
+    // The source is opened for reading with read and write sharing, the target as a
+    // writer that shares reading and writing; a target with a mapped view cannot be
+    // cut (file.c test_CopyFileA asserts these of Windows).
+    constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (posix::CheckSharing(sourceStatus.st.st_dev, sourceStatus.st.st_ino, GENERIC_READ, kShareReadWrite) != 0)
         return Fail(ERROR_SHARING_VIOLATION);
-    if (targetExists && posix::CheckSharing(targetStat.st_dev, targetStat.st_ino, GENERIC_WRITE, 0) != 0)
-        return Fail(ERROR_SHARING_VIOLATION);
+    if (targetExists) {
+        if (posix::CheckSharing(targetStat.st_dev, targetStat.st_ino, GENERIC_WRITE, kShareReadWrite) != 0)
+            return Fail(ERROR_SHARING_VIOLATION);
+        if (posix::ViewMapped(targetStat.st_dev, targetStat.st_ino)) return Fail(ERROR_USER_MAPPED_FILE);
+    }
     if (DWORD copyError = CopyContents(source, sourceStatus, target, targetExists)) return Fail(copyError);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
