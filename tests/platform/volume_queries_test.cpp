@@ -76,7 +76,14 @@ TEST(GetVolumeInformationA, RootOfZ) {
     ASSERT_TRUE(Information("Z:\\", volume));
     EXPECT_STREQ(volume.label, "");
     EXPECT_EQ(volume.maxComponent, static_cast<DWORD>(pathconf("/", _PC_NAME_MAX)));
-    EXPECT_EQ(volume.flags, FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES);
+    // Names are found without regard to case, as on NTFS; DRAVIK_CASE=sensitive keeps
+    // the file system's own search.
+    EXPECT_EQ(volume.flags, DWORD(FILE_CASE_PRESERVED_NAMES));
+    setenv("DRAVIK_CASE", "sensitive", 1);
+    Volume sensitive;
+    EXPECT_TRUE(Information("Z:\\", sensitive));
+    unsetenv("DRAVIK_CASE");
+    EXPECT_EQ(sensitive.flags, FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES);
     EXPECT_NE(std::string(volume.fileSystem), "");
 
     // The same serial as the one reported for a file on that volume.
@@ -92,6 +99,30 @@ TEST(GetVolumeInformationA, RootOfZ) {
     EXPECT_TRUE(Information(nullptr, current));
     EXPECT_EQ(lower.serial, volume.serial);
     EXPECT_EQ(current.serial, volume.serial);
+}
+
+// volume.c test_GetVolumeInformationA: "\\?\C:\" and "\\.\C:\" name the volume of C:.
+TEST(GetVolumeInformationA, DevicePrefixesNameTheDrive) {
+    Volume plain, verbatim, device;
+    ASSERT_TRUE(Information("Z:\\", plain));
+    ASSERT_TRUE(Information("\\\\?\\Z:\\", verbatim));
+    ASSERT_TRUE(Information("\\\\.\\z:\\", device));
+    EXPECT_EQ(verbatim.serial, plain.serial);
+    EXPECT_EQ(device.serial, plain.serial);
+    EXPECT_LE(plain.maxComponent, 255u);
+    DWORD sectors = 0, bytes = 0, free = 0, total = 0;
+    EXPECT_TRUE(GetDiskFreeSpaceA("\\\\?\\Z:\\", &sectors, &bytes, &free, &total));
+}
+
+// A file system that reports no sizes (smbnetfs: 0 total, 0 free; /proc alike) is not
+// shown as an empty disk.
+TEST(GetDiskFreeSpaceA, AVolumeWithoutSizesIsNotAnEmptyDisk) {
+    struct statvfs proc;
+    if (statvfs("/proc", &proc) != 0 || proc.f_blocks != 0) GTEST_SKIP() << "no /proc without sizes";
+    DWORD sectors = 0, bytes = 0, free = 0, total = 0;
+    SetLastError(0);
+    EXPECT_FALSE(GetDiskFreeSpaceA("Z:\\proc\\", &sectors, &bytes, &free, &total));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_SUPPORTED));
 }
 
 TEST(GetVolumeInformationA, RefusesWhatIsNotARoot) {

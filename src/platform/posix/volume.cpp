@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/case_lookup.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/win32_api.h"
@@ -69,8 +70,15 @@ DWORD FoldFsid(const fsid_t& fsid) {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// A null root means the root of the current drive, which is Z: (see paths.h).
-const char* RootOrCurrent(LPCSTR root) { return root ? root : "\\"; }
+// A null root means the root of the current drive, which is Z: (see paths.h). The
+// prefixes "\\?\" and "\\.\" before a drive name the same volume as the drive alone.
+const char* RootOrCurrent(LPCSTR root) {
+    if (!root) return "\\";
+    bool prefixed =
+        IsSeparator(root[0]) && IsSeparator(root[1]) && (root[2] == '?' || root[2] == '.') && IsSeparator(root[3]);
+    if (prefixed && std::isalpha(static_cast<unsigned char>(root[4])) && root[5] == ':') return root + 4;
+    return root;
+}
 
 // Characters that Win32 refuses in a name: a drive "?:" is a bad name, not a missing drive.
 constexpr char InvalidNameCharacters[] = "\"*<>?|";
@@ -147,6 +155,9 @@ BOOL GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWO
     if (!posix::ToPosixPath(root, path, error)) return posix::Fail(error);
     struct statvfs info;
     if (statvfs(path.c_str(), &info) != 0) return posix::FailFromErrno(path);
+    // A file system that reports no sizes at all (smbnetfs gives 0 total and 0 free)
+    // is not an empty disk: the sizes are unknown, and the call says it cannot tell.
+    if (info.f_blocks == 0 && info.f_bfree == 0 && info.f_bavail == 0) return posix::Fail(ERROR_NOT_SUPPORTED);
 
     // Clusters are the file system's fragment size, counted in 512-byte sectors; a
     // fragment smaller than a sector (some FUSE file systems) is one sector of its own.
@@ -193,7 +204,14 @@ BOOL GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWOR
         !CopyName(kind ? kind->name : "UNKNOWN", lpFileSystemNameBuffer, nFileSystemNameSize))
         return posix::Fail(ERROR_INSUFFICIENT_BUFFER);
     if (lpVolumeSerialNumber) *lpVolumeSerialNumber = FoldFsid(info.f_fsid);
-    if (lpMaximumComponentLength) *lpMaximumComponentLength = nameMax > 0 ? static_cast<DWORD>(nameMax) : 255;
-    if (lpFileSystemFlags) *lpFileSystemFlags = kind ? kind->flags : CaseSensitive;
+    // Names are checked against 255 before any file system sees them (name_rules.h),
+    // whatever more a mount says it takes (SMB mounts report 4096).
+    DWORD longest = nameMax > 0 && nameMax < 255 ? static_cast<DWORD>(nameMax) : 255;
+    if (lpMaximumComponentLength) *lpMaximumComponentLength = longest;
+    // Names are found without regard to case unless DRAVIK_CASE=sensitive (as NTFS
+    // finds them: case-preserved, case-insensitive search).
+    DWORD flags = kind ? kind->flags : CaseSensitive;
+    if (posix::CaseInsensitiveNames()) flags = (flags & ~FILE_CASE_SENSITIVE_SEARCH) | FILE_CASE_PRESERVED_NAMES;
+    if (lpFileSystemFlags) *lpFileSystemFlags = flags;
     return TRUE;
 }
