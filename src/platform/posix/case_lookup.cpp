@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <vector>
 
 namespace posix {
 namespace {
@@ -48,8 +51,8 @@ bool ListsBefore(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-// The entry of the directory that matches name without regard to case, first in
-// listing order; empty when none does.
+// The entry of the directory that matches name: the exact spelling, else the first in
+// listing order that matches without regard to case; empty when none does.
 std::string MatchingEntry(const std::string& directory, const std::string& name) {
     DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
     if (dir == nullptr) return {};
@@ -57,10 +60,59 @@ std::string MatchingEntry(const std::string& directory, const std::string& name)
     while (struct dirent* entry = readdir(dir)) {
         const char* found = entry->d_name;
         if (std::strcmp(found, ".") == 0 || std::strcmp(found, "..") == 0) continue;
+        if (name == found) {
+            best = found;
+            break;
+        }
         if (SameNameIgnoringCase(found, name) && (best.empty() || ListsBefore(found, best))) best = found;
     }
     closedir(dir);
     return best;
+}
+
+// The name with the case of its ASCII letters swapped; empty when it has none.
+std::string SwappedCase(const std::string& name) {
+    std::string swapped = name;
+    bool changed = false;
+    for (char& c : swapped) {
+        if (std::isupper(static_cast<unsigned char>(c)))
+            c = static_cast<char>(std::tolower(c)), changed = true;
+        else if (std::islower(static_cast<unsigned char>(c)))
+            c = static_cast<char>(std::toupper(c)), changed = true;
+    }
+    return changed ? swapped : std::string();
+}
+
+enum class VolumeCase { Unknown, Sensitive, Insensitive };
+
+// Probes the volume of directory (device): an entry whose name holds a letter is
+// looked up with its letters' case swapped; when that spelling is no entry of its own
+// and still exists, the volume itself finds names without regard to case. Nothing is
+// made. Undecided (no such entry) until a directory with one is seen.
+VolumeCase ProbeVolume(const std::string& directory) {
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) return VolumeCase::Unknown;
+    std::vector<std::string> names;
+    while (struct dirent* entry = readdir(dir)) names.push_back(entry->d_name);
+    closedir(dir);
+    for (const std::string& name : names) {
+        std::string swapped = SwappedCase(name);
+        if (swapped.empty() || std::find(names.begin(), names.end(), swapped) != names.end()) continue;
+        struct stat st;
+        std::string probe = (directory == "/" ? "" : directory) + "/" + swapped;
+        return lstat(probe.c_str(), &st) == 0 ? VolumeCase::Insensitive : VolumeCase::Sensitive;
+    }
+    return VolumeCase::Unknown;
+}
+
+// What is known of each device seen so far.
+VolumeCase CaseOfVolume(dev_t device, const std::string& directory) {
+    static std::map<dev_t, VolumeCase> known;
+    auto found = known.find(device);
+    if (found != known.end() && found->second != VolumeCase::Unknown) return found->second;
+    VolumeCase probed = ProbeVolume(directory);
+    known[device] = probed;
+    return probed;
 }
 
 }  // namespace
@@ -102,6 +154,38 @@ std::string ExistingSpelling(const std::string& path) {
         }
         result += part;
         if (end < path.size()) result += '/';
+        at = end + 1;
+    }
+    return result;
+}
+
+bool FindsNamesWithoutCase(const std::string& directory) {
+    struct stat st;
+    if (stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return CaseOfVolume(st.st_dev, directory) == VolumeCase::Insensitive;
+}
+
+std::string StoredSpelling(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    // One stat on other volumes: the folder that holds the name is on none such.
+    std::string::size_type slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
+    if (!FindsNamesWithoutCase(slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash))) return path;
+    std::string result = "/";
+    std::size_t at = 1;
+    struct stat st;
+    while (at < path.size()) {
+        std::size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(at, end - at);
+        if (!part.empty() && part != "." && part != ".." && FindsNamesWithoutCase(result)) {
+            std::string stored = MatchingEntry(result, part);
+            if (!stored.empty()) part = stored;
+        }
+        std::string next = result + part;
+        if (end < path.size()) next += '/';
+        // Past a missing component there is nothing stored to follow.
+        if (lstat((result + part).c_str(), &st) != 0) return next + (end < path.size() ? path.substr(end + 1) : "");
+        result = next;
         at = end + 1;
     }
     return result;

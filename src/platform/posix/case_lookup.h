@@ -20,6 +20,17 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 // back unchanged at the cost of one lstat.
 std::string ExistingSpelling(const std::string& path);
 
+// On a volume that itself finds names without regard to case, a FUSE file system may
+// give each spelling of a name its own inode (smbnetfs, exfat-fuse: "a.fil" 572,
+// "A.FIL" 573), and open files, share modes, locks and pending deletes are keyed by
+// the inode. There the path is spelled as the directories store their entries, so
+// that every spelling of a name reaches one inode. An absolute path only.
+std::string StoredSpelling(const std::string& path);
+
+// True when the volume of the directory finds names without regard to case, as a
+// probe at the first use of its device found (case_lookup.cpp: no file is made).
+bool FindsNamesWithoutCase(const std::string& directory);
+
 // True unless DRAVIK_CASE=sensitive.
 bool CaseInsensitiveNames();
 

@@ -211,7 +211,10 @@ BOOL GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWOR
     // Names are found without regard to case unless DRAVIK_CASE=sensitive (as NTFS
     // finds them: case-preserved, case-insensitive search).
     DWORD flags = kind ? kind->flags : CaseSensitive;
-    if (posix::CaseInsensitiveNames()) flags = (flags & ~FILE_CASE_SENSITIVE_SEARCH) | FILE_CASE_PRESERVED_NAMES;
+    // A volume that itself finds names without regard to case (SMB, exFAT through FUSE)
+    // searches so whatever the mode.
+    if (posix::CaseInsensitiveNames() || posix::FindsNamesWithoutCase(path))
+        flags = (flags & ~FILE_CASE_SENSITIVE_SEARCH) | FILE_CASE_PRESERVED_NAMES;
     if (lpFileSystemFlags) *lpFileSystemFlags = flags;
     return TRUE;
 }
