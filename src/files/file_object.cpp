@@ -123,9 +123,7 @@ ReturnCode FileObject::duplicate(HANDLE& newHandle) {
     return DuplicateHandle(process, handle_, process, &newHandle, FILE_WRITE_DATA, TRUE, 0) ? 0 : lastError();
 }
 
-ReturnCode FileObject::lock(std::uint32_t offset, std::uint32_t length, std::uint32_t, std::uint16_t) {
-    // Locks are always exclusive and never wait: the timeout and the shared flag are
-    // accepted and not used.
+ReturnCode FileObject::lock(std::uint32_t offset, std::uint32_t length) {
     return LockFile(handle_, offset, 0, length, 0) ? 0 : lastError();
 }
 
@@ -135,7 +133,7 @@ ReturnCode FileObject::unlock(std::uint32_t offset, std::uint32_t length) {
 }
 
 ReturnCode FileObject::lockUnlock(std::uint32_t lockOffset, std::uint32_t lockLength, std::uint32_t unlockOffset,
-                                  std::uint32_t unlockLength, std::uint32_t, std::uint16_t) {
+                                  std::uint32_t unlockLength) {
     // Exactly one half runs: the unlock when it has a length, else the lock.
     if (unlockLength != 0) return UnlockFile(handle_, unlockOffset, 0, unlockLength, 0) ? 0 : lastError();
     return LockFile(handle_, lockOffset, 0, lockLength, 0) ? 0 : lastError();

@@ -70,10 +70,11 @@ public:
     ReturnCode changeEndOfFile(std::uint32_t newSize);
     ReturnCode getFileSize(std::uint32_t& size);
     ReturnCode duplicate(HANDLE& newHandle);
-    ReturnCode lock(std::uint32_t offset, std::uint32_t length, std::uint32_t timeout, std::uint16_t shared);
+    // Locks are exclusive and never wait.
+    ReturnCode lock(std::uint32_t offset, std::uint32_t length);
     ReturnCode unlock(std::uint32_t offset, std::uint32_t length);
     ReturnCode lockUnlock(std::uint32_t lockOffset, std::uint32_t lockLength, std::uint32_t unlockOffset,
-                          std::uint32_t unlockLength, std::uint32_t timeout, std::uint16_t flags);
+                          std::uint32_t unlockLength);
     ReturnCode map();
     ReturnCode unmap();
 

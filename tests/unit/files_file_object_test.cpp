@@ -118,9 +118,9 @@ TEST_F(FileObjectTest, DuplicatesWriteButDoNotRead) {
 TEST_F(FileObjectTest, LockUnlockRunsOneHalf) {
     FileObject file;
     ASSERT_EQ(openWith(file, "a", FileObject::kCreateIfNew | FileObject::kReplaceIfExists, 10), 0);
-    EXPECT_EQ(file.lockUnlock(100, 1, 200, 5, 0, 3), 158);  // unlock half only
-    EXPECT_EQ(file.lock(100, 1, 200, 1), 0);                // so byte 100 was free
-    EXPECT_EQ(file.lockUnlock(100, 1, 0, 0, 0, 0), 33);     // lock half: already locked
+    EXPECT_EQ(file.lockUnlock(100, 1, 200, 5), 158);  // unlock half only
+    EXPECT_EQ(file.lock(100, 1), 0);                  // so byte 100 was free
+    EXPECT_EQ(file.lockUnlock(100, 1, 0, 0), 33);     // lock half: already locked
     EXPECT_EQ(file.unlock(100, 1), 0);
     EXPECT_EQ(file.unlock(100, 0), 0);  // length 0: a zero-length lock at offset 0
     EXPECT_EQ(file.unlock(0, 0), 0);    // zero-length locks do not conflict
