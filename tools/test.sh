@@ -18,6 +18,7 @@ command -v run-clang-tidy >/dev/null || missing+=(clang-tidy)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 [ -f /usr/include/liburing.h ] || missing+=(liburing-dev)
+[ -f /usr/share/zoneinfo/America/New_York ] || missing+=(tzdata)  # the time-zone tests
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 command -v scdoc >/dev/null || missing+=(scdoc)

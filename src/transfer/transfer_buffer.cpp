@@ -19,4 +19,6 @@ TransferBuffer::TransferBuffer(unsigned char* shared, std::uint64_t total, bool 
     data_ = own_;
 }
 
+std::size_t TransferBuffer::size() const { return own_ != nullptr ? ownSize_ : (data_ != nullptr ? kBufferSize : 0); }
+
 TransferBuffer::~TransferBuffer() { platform::ReleaseLargeBuffer(own_, ownSize_); }

@@ -19,6 +19,8 @@ public:
     TransferBuffer& operator=(const TransferBuffer&) = delete;
 
     unsigned char* data() const { return data_; }
+    // The bytes data() holds: the shared buffer's size, or the buffer's own size.
+    std::size_t size() const;
 
 private:
     unsigned char* own_ = nullptr;

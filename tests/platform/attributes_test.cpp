@@ -4,6 +4,7 @@
 // in an extended attribute, a directory keeps read-only. GetFileInformationByHandle,
 // GetFileTime and SetFileTime: one index for every handle of a file, times kept to the
 // 100 ns, and setting times needs write access.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 
 #include "files_fixture.h"
+#include "platform/posix/file_times.h"
 
 namespace {
 
@@ -227,18 +229,20 @@ TEST_F(AttributesTest, SetFileTimeNeedsWriteAccess) {
 }
 
 // Some file systems report a birth time of 0 for entries whose birth they did not
-// record (here the root directory and /tmp may be such); that is no creation time, and
-// the change time stands in for it.
-TEST_F(AttributesTest, AnUnrecordedBirthTimeIsNotTakenAsTheCreationTime) {
+// record; that is no creation time, and the change time stands in for it, as it does
+// where no birth time is reported at all.
+TEST(CreationTime, AnUnrecordedBirthTimeIsNotTakenAsTheCreationTime) {
     constexpr std::uint64_t kUnixEpoch = 116444736000000000ull;
-    for (const char* directory : {"Z:\\", "Z:\\tmp", "Z:\\work"}) {
-        SCOPED_TRACE(directory);
-        HANDLE h =
-            CreateFileA(directory, GENERIC_READ, kShareRW, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        FILETIME creation{}, access{}, write{};
-        EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));
-        EXPECT_NE(Value(creation), kUnixEpoch);
-        CloseHandle(h);
-    }
+    constexpr std::uint64_t kTicks = 10000000ull;
+    struct statx sx {};
+    sx.stx_ctime.tv_sec = 100;
+    sx.stx_btime.tv_sec = 50;
+    EXPECT_EQ(posix::FileTimeValue(posix::CreationTimeOf(sx)), kUnixEpoch + 100 * kTicks);  // not reported
+    sx.stx_mask = STATX_BTIME;
+    EXPECT_EQ(posix::FileTimeValue(posix::CreationTimeOf(sx)), kUnixEpoch + 50 * kTicks);  // recorded
+    sx.stx_btime.tv_sec = 0;
+    sx.stx_btime.tv_nsec = 1;
+    EXPECT_EQ(posix::FileTimeValue(posix::CreationTimeOf(sx)), kUnixEpoch);  // recorded, 1 ns after 1970
+    sx.stx_btime.tv_nsec = 0;
+    EXPECT_EQ(posix::FileTimeValue(posix::CreationTimeOf(sx)), kUnixEpoch + 100 * kTicks);  // 0: not recorded
 }

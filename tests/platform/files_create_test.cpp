@@ -1,9 +1,12 @@
 // CreateFileA over POSIX: dispositions, names, attributes of new files, READONLY and
 // HIDDEN files, and share modes among the process's handles.
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "files_fixture.h"
 #include "platform/posix/dos_attributes.h"
@@ -178,16 +181,41 @@ TEST_F(FileApiTest, ReplacingAHiddenSystemFileNeedsTheSameBits) {
     EXPECT_EQ(AttributesOf(posix("hs.txt")), 0x26u);
 }
 
-TEST_F(FileApiTest, WriteThroughAndOverlappedFlagsOpen) {
-    for (DWORD flags :
-         {FILE_FLAG_WRITE_THROUGH, FILE_FLAG_OVERLAPPED, FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED}) {
-        HANDLE h = open("f.txt", RW, 0, CREATE_ALWAYS, flags);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        if (!(flags & FILE_FLAG_OVERLAPPED)) {
-            DWORD written = 0;
-            EXPECT_TRUE(WriteFile(h, "abc", 3, &written, nullptr));
+// The status flags of the descriptors this process holds open on `path`, as the kernel
+// reports them in /proc/self/fdinfo.
+std::vector<int> OpenFlagsOf(const std::string& path) {
+    std::vector<int> result;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;
+        if (std::filesystem::read_symlink(entry.path(), ignored) != path) continue;
+        std::ifstream info("/proc/self/fdinfo/" + entry.path().filename().string());
+        std::string key;
+        std::string value;
+        while (info >> key >> value)
+            if (key == "flags:") result.push_back(std::stoi(value, nullptr, 8));
+    }
+    return result;
+}
+
+// Write-through opens with O_DSYNC, both when the open makes the file and when it
+// finds it; overlapped opens do not.
+TEST_F(FileApiTest, WriteThroughOpensWithDataSync) {
+    for (DWORD disposition : {CREATE_NEW, OPEN_EXISTING}) {
+        for (DWORD flags :
+             {FILE_FLAG_WRITE_THROUGH, FILE_FLAG_OVERLAPPED, FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OVERLAPPED}) {
+            if (disposition == CREATE_NEW) std::filesystem::remove(posix("f.txt"));
+            HANDLE h = open("f.txt", RW, 0, disposition, flags);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE);
+            std::vector<int> open = OpenFlagsOf(posix("f.txt"));
+            ASSERT_EQ(open.size(), 1u);
+            bool writeThrough = (flags & FILE_FLAG_WRITE_THROUGH) != 0;
+            EXPECT_EQ((open[0] & O_DSYNC) == O_DSYNC, writeThrough) << disposition << " " << flags;
+            if (!(flags & FILE_FLAG_OVERLAPPED)) {
+                DWORD written = 0;
+                EXPECT_TRUE(WriteFile(h, "abc", 3, &written, nullptr));
+            }
+            CloseHandle(h);
         }
-        CloseHandle(h);
     }
 }
 

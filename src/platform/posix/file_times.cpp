@@ -34,9 +34,7 @@ void FillFromStatx(const struct statx& sx, FileStatus& status) {
     st.st_ctim = FromStatx(sx.stx_ctime);
     status.lastAccess = FileTimeFromTimespec(st.st_atim);
     status.lastWrite = FileTimeFromTimespec(st.st_mtim);
-    // A birth time of 0 is one the file system did not record.
-    bool born = (sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
-    status.creation = FileTimeFromTimespec(born ? FromStatx(sx.stx_btime) : st.st_ctim);
+    status.creation = CreationTimeOf(sx);
 }
 
 bool Statx(int dirfd, const char* path, int flags, FileStatus& status) {
@@ -47,6 +45,12 @@ bool Statx(int dirfd, const char* path, int flags, FileStatus& status) {
 }
 
 }  // namespace
+
+FILETIME CreationTimeOf(const struct statx& sx) {
+    // A birth time of 0 is one the file system did not record.
+    bool born = (sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
+    return FileTimeFromTimespec(FromStatx(born ? sx.stx_btime : sx.stx_ctime));
+}
 
 std::uint64_t FileTimeValue(const FILETIME& ft) {
     return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;

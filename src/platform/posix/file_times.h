@@ -24,6 +24,11 @@ FILETIME FileTimeFromTimespec(const struct timespec& ts);
 // The timespec of a FILETIME; 100 ns resolution is kept.
 struct timespec TimespecFromFileTime(const FILETIME& ft);
 
+// The creation time of a file: its birth time where the file system recorded one, else
+// its change time (some file systems report a birth time of 0 for entries whose birth
+// they did not record).
+FILETIME CreationTimeOf(const struct statx& sx);
+
 // What the layer knows of a file for the Win32 status calls.
 struct FileStatus {
     struct stat st {};

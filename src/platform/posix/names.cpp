@@ -139,7 +139,8 @@ BOOL RemoveDirectoryA(LPCSTR lpPathName) {
         return Fail(ERROR_SHARING_VIOLATION);
     if (posix::IsReadOnly(path, st)) return Fail(ERROR_ACCESS_DENIED);
     if (rmdir(path.c_str()) == 0) return TRUE;
-    if (errno == ENOTEMPTY || errno == EEXIST) return Fail(ERROR_DIR_NOT_EMPTY);
+    // POSIX lets rmdir report a folder that is not empty with either code.
+    if (errno == EEXIST) errno = ENOTEMPTY;
     return posix::FailFromErrno(path);
 }
 
