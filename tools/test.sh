@@ -23,9 +23,10 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 command -v scdoc >/dev/null || missing+=(scdoc)
 command -v man >/dev/null || missing+=(man-db)
-# The platform test of a case-insensitive volume mounts an exFAT image through FUSE.
+# The platform tests of FUSE volumes mount exFAT and NTFS images.
 command -v mkfs.exfat >/dev/null || missing+=(exfatprogs)
 command -v mount.exfat-fuse >/dev/null || missing+=(exfat-fuse)
+command -v ntfs-3g >/dev/null || missing+=(ntfs-3g)
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "missing: ${missing[*]} (run as root to install them with apt-get)" >&2

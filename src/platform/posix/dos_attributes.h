@@ -23,10 +23,16 @@ DWORD GetAttributeBits(const std::string& path, const struct stat& st);
 // /proc/self/fd/N of an open file) and the dot rule applied to fileName.
 DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName, const struct stat& st);
 
-// Stores READONLY (chmod for a file) and HIDDEN, SYSTEM, ARCHIVE (user.DOSATTRIB);
-// other bits are ignored. Gives 0 or a Win32 error code: 5 where HIDDEN or SYSTEM are
-// asked for and the file system refuses extended attributes.
+// Stores READONLY (chmod for a file, or user.DOSATTRIB where the mode does not keep
+// it) and HIDDEN, SYSTEM, ARCHIVE (user.DOSATTRIB); other bits are ignored. Gives 0 or
+// a Win32 error code: 19 on a read-only mount, 5 (and nothing changed) where the bits
+// cannot be kept: the file system has no extended attributes and they differ from
+// what a file reads back without one, or READONLY is neither kept by chmod nor in
+// the attribute.
 DWORD SetAttributeBits(const std::string& path, DWORD bits);
+
+// True when the file system of path keeps user extended attributes.
+bool KeepsUserAttributes(const std::string& path);
 
 // True when the file at path (stat st) is READONLY.
 bool IsReadOnly(const std::string& path, const struct stat& st);

@@ -4,6 +4,7 @@
 // truncate it whatever the process's user is.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -99,7 +100,7 @@ HANDLE OpenExisting(const std::string& path, const struct stat& st, DWORD access
     // A file deleted while open keeps only its name until its last handle closes.
     if (DeletePending(st.st_dev, st.st_ino)) return FailHandle(ERROR_ACCESS_DENIED);
     bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
-    bool readOnly = (st.st_mode & S_IWUSR) == 0;
+    bool readOnly = IsReadOnly(path, st);
     if (readOnly && (truncate || (access & GENERIC_WRITE))) return FailHandle(ERROR_ACCESS_DENIED);
     if (disposition == CREATE_ALWAYS) {
         // Windows refuses to replace a HIDDEN or SYSTEM file unless the same bits are
@@ -124,14 +125,34 @@ HANDLE OpenExisting(const std::string& path, const struct stat& st, DWORD access
     return MakeHandle(fd, path, access, share, flags, existedAlready ? ERROR_ALREADY_EXISTS : 0);
 }
 
+// The folder that holds path.
+std::string ParentOf(const std::string& path) {
+    std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 HANDLE CreateNew(const std::string& path, DWORD access, DWORD share, DWORD flags) {
+    // HIDDEN and SYSTEM need the extended attribute: where the file system has none,
+    // the create is refused before anything is made, rather than made without them.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    bool needsAttribute = (flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    if (needsAttribute && !KeepsUserAttributes(ParentOf(path))) {
+        struct statvfs volume;
+        if (statvfs(ParentOf(path).c_str(), &volume) == 0)
+            return FailHandle((volume.f_flag & ST_RDONLY) ? ERROR_WRITE_PROTECT : ERROR_ACCESS_DENIED);
+    }
     int mode = OpenMode(access) | O_CREAT | O_EXCL | O_CLOEXEC | ((flags & FILE_FLAG_WRITE_THROUGH) ? O_DSYNC : 0);
     int fd = ::open(path.c_str(), mode, 0666);
     if (fd < 0) return FailHandle(Win32ErrorFromErrno(errno, path));
     // A new file gets ARCHIVE besides the READONLY, HIDDEN and SYSTEM bits asked for;
-    // the handle keeps the access it was opened with even when READONLY is set.
-    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    SetAttributeBits(path, (flags & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+    // the handle keeps the access it was opened with even when READONLY is set. Bits
+    // that cannot be kept (READONLY where neither the mode nor an attribute keeps it)
+    // undo the create.
+    if (DWORD code = SetAttributeBits(path, (flags & kKept) | FILE_ATTRIBUTE_ARCHIVE)) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        return FailHandle(code);
+    }
     return MakeHandle(fd, path, access, share, flags, 0);
 }
 
