@@ -1,3 +1,7 @@
 #include "interpreter/main_loop.h"
+#include "interpreter/results_file.h"
 
-int main() { return RunInterpreter(); }
+int main() {
+    std::unique_ptr<ResultsFile> results = ResultsFile::FromEnvironment();
+    return RunInterpreter(results.get());
+}
