@@ -1,6 +1,6 @@
 // A substitute driver for trying device control requests without the real one.
 //
-//   echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] FOLDER
+//   echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] [--silent] FOLDER
 //
 // Listens on the Unix-domain socket FOLDER/NAME (NAME is QELDRV.VXD unless given), so
 // that dravik run with DRAVIK_DEVICE_DIR=FOLDER reaches it as \\.\NAME. Every request
@@ -9,7 +9,8 @@
 // the output size the request declared. --status answers every request with that
 // Win32 error code and no data instead. --reply-size sends exactly that many bytes,
 // repeating the echo as often as needed, even beyond the declared output size: a
-// faulty driver, for testing what the caller does with too long a reply.
+// faulty driver, for testing what the caller does with too long a reply. --silent
+// accepts requests and never answers them: a hung driver, for testing time limits.
 // Each connection is served by a child process of its own until the caller closes it.
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -34,6 +35,7 @@ struct Settings {
     std::uint32_t status = 0;
     bool fixedSize = false;
     std::uint32_t replySize = 0;
+    bool silent = false;
 };
 
 void PutWord(unsigned char* at, std::uint32_t value) {
@@ -81,6 +83,12 @@ std::vector<unsigned char> ReplyData(const Settings& settings, std::uint32_t cod
 }
 
 void Serve(int fd, const Settings& settings) {
+    if (settings.silent) {
+        unsigned char byte;
+        while (ReadAll(fd, &byte, 1)) {
+        }
+        return;
+    }
     unsigned char header[12];
     while (ReadAll(fd, header, sizeof header)) {
         std::uint32_t code = GetWord(header);
@@ -116,6 +124,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
         } else if (arg == "--reply-size" && hasValue) {
             settings.fixedSize = true;
             if (!ParseNumber(argv[++i], settings.replySize)) return false;
+        } else if (arg == "--silent") {
+            settings.silent = true;
         } else if (arg.rfind("--", 0) != 0 && settings.folder.empty()) {
             settings.folder = arg;
         } else {
@@ -130,7 +140,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
 int main(int argc, char** argv) {
     Settings settings;
     if (!ParseArguments(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] FOLDER\n");
+        std::fprintf(stderr,
+                     "usage: echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] [--silent] FOLDER\n");
         return 2;
     }
     std::string path = settings.folder + "/" + settings.name;

@@ -19,6 +19,11 @@ command -v run-clang-tidy >/dev/null || missing+=(clang-tidy)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 [ -f /usr/include/liburing.h ] || missing+=(liburing-dev)
 [ -f /usr/share/zoneinfo/America/New_York ] || missing+=(tzdata)  # the time-zone tests
+# dravik-run and its tests: the two header-only libraries and the report readers.
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || missing+=(libcli11-dev)
+/usr/bin/python3 -c 'import tap, yaml' 2>/dev/null || missing+=(python3-tap python3-yaml)
+/usr/bin/python3 -c 'import junitparser' 2>/dev/null || missing+=(python3-junitparser)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 command -v scdoc >/dev/null || missing+=(scdoc)
