@@ -5,15 +5,18 @@
 #     fwrite of the same sizes (Google Benchmark, bench/kernels_bench.cpp);
 #   - whole-program WRITE and READ /VERIFY of 1 GiB on /dev/shm against dd bs=1M;
 #   - requests per second of the event and callback modes against synchronous
-#     transfers of the same data.
+#     transfers of the same data;
+#   - name lookups without regard to case on a directory of 100,000 entries: the exact
+#     name against DRAVIK_CASE=sensitive, the miss path against one readdir pass
+#     (bench/names_bench.cpp).
 # Usage: bench/run.sh [BUILD_DIR]   (default build-bench; built Release when missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build-bench}
-if [ ! -x "$build/dravik" ] || [ ! -x "$build/bench/dravik_kernels_bench" ]; then
+if [ ! -x "$build/dravik" ] || [ ! -x "$build/bench/dravik_kernels_bench" ] || [ ! -x "$build/bench/dravik_names_bench" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" -j 2 --target dravik dravik_kernels_bench >/dev/null
+    cmake --build "$build" -j 2 --target dravik dravik_kernels_bench dravik_names_bench >/dev/null
 fi
 dravik=$root/$build/dravik
 
@@ -30,6 +33,18 @@ for kernel, reference in (("FillPattern", "Memcpy"), ("Verify", "Memcmp"), ("Dum
     for size in sorted({s for (n, s) in rows if n == kernel}):
         k, r = rows[(kernel, size)], rows[(reference, size)]
         print(f"{kernel:12} {size:>9} B: {k/1e9:8.2f} GB/s   {reference:7} {r/1e9:10.2f} GB/s   ratio {k/r:5.2f}")
+'
+
+echo "== Names on a directory of 100,000 entries (median of 5)"
+"$build/bench/dravik_names_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_format=json 2>/dev/null | python3 -c '
+import json, sys
+t = {b["run_name"]: b["cpu_time"] * {"ns": 1e-9, "us": 1e-6, "ms": 1e-3}[b["time_unit"]]
+     for b in json.load(sys.stdin)["benchmarks"] if b.get("aggregate_name") == "median"}
+e, s, st = t["ExactName"], t["ExactNameSensitive"], t["PlainStat"]
+m, r = t["CaseMiss"], t["ReaddirPass"]
+print(f"exact name  {e*1e6:8.2f} us   sensitive {s*1e6:8.2f} us   ratio {e/s:5.2f}   (bare stat {st*1e6:.2f} us)")
+print(f"other case  {m*1e3:8.2f} ms   readdir   {r*1e3:8.2f} ms   ratio {m/r:5.2f}")
 '
 
 scratch=$(mktemp -d /dev/shm/dravik-bench.XXXXXX)

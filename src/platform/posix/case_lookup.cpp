@@ -106,8 +106,13 @@ VolumeCase ProbeVolume(const std::string& directory) {
 }
 
 // What is known of each device seen so far.
-VolumeCase CaseOfVolume(dev_t device, const std::string& directory) {
+std::map<dev_t, VolumeCase>& KnownVolumes() {
     static std::map<dev_t, VolumeCase> known;
+    return known;
+}
+
+VolumeCase CaseOfVolume(dev_t device, const std::string& directory) {
+    auto& known = KnownVolumes();
     auto found = known.find(device);
     if (found != known.end() && found->second != VolumeCase::Unknown) return found->second;
     VolumeCase probed = ProbeVolume(directory);
@@ -129,9 +134,9 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     return i == a.size() && j == b.size();
 }
 
-std::string ExistingSpelling(const std::string& path) {
+// The walk of ExistingSpelling once the exact path is known to be missing.
+static std::string FoldedSpelling(const std::string& path) {
     struct stat st;
-    if (path.empty() || lstat(path.c_str(), &st) == 0 || !CaseInsensitiveNames()) return path;
     std::string result;  // the components resolved so far
     std::size_t at = 0;
     if (path[0] == '/') {
@@ -189,6 +194,19 @@ std::string StoredSpelling(const std::string& path) {
         at = end + 1;
     }
     return result;
+}
+
+std::string ExistingSpelling(const std::string& path) {
+    if (path.empty()) return path;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0) {
+        // The fast path: on a device already known to keep one inode per name, the
+        // exact name is all.
+        auto known = KnownVolumes().find(st.st_dev);
+        bool sensitive = known != KnownVolumes().end() && known->second == VolumeCase::Sensitive;
+        return sensitive || !CaseInsensitiveNames() ? path : StoredSpelling(path);
+    }
+    return CaseInsensitiveNames() ? StoredSpelling(FoldedSpelling(path)) : path;
 }
 
 }  // namespace posix

@@ -16,8 +16,9 @@ namespace posix {
 bool SameNameIgnoringCase(const std::string& a, const std::string& b);
 
 // The path with every component spelled as its directory holds it, as far as the
-// components exist; the rest stays as written. The exact path, when it exists, comes
-// back unchanged at the cost of one lstat.
+// components exist; the rest stays as written (and, on a volume of StoredSpelling,
+// spelled as stored). The exact path, when it exists on a volume already known to
+// give one inode per name, comes back unchanged at the cost of one lstat.
 std::string ExistingSpelling(const std::string& path);
 
 // On a volume that itself finds names without regard to case, a FUSE file system may

@@ -61,7 +61,6 @@ bool ResolveName(LPCSTR name, ResolvedName& resolved, DWORD& error, NameUse use,
     if (!ToPosixPath(normal.name.c_str(), path, error)) return false;
     path = WithoutTrailingSlash(path);
     std::string folded = ExistingSpelling(path);
-    if (CaseInsensitiveNames()) folded = StoredSpelling(folded);
     std::string::size_type slash = folded.rfind('/');
     std::string::size_type givenSlash = path.rfind('/');
     resolved.given = slash == std::string::npos || givenSlash == std::string::npos
