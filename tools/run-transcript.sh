@@ -7,7 +7,8 @@
 # SCRIPT.expected, or with SCRIPT.wine.expected under Wine when that file exists.
 # A SCRIPT.setup file, when present, is sourced in the scratch directory first: it
 # may make files, export variables and start helpers (it registers its own cleanup
-# with the CLEANUP array).
+# with the CLEANUP array). DRAVIK_SCRATCH_DIR names the folder that holds the scratch
+# directory (default /tmp), so that the file-system matrix can run the tests on a mount.
 set -u
 program=$(readlink -f "$1")
 script=$(readlink -f "$2")
@@ -18,7 +19,7 @@ here=$(dirname "$(readlink -f "$0")")
 expected=$base.expected
 if [ "$mode" = wine ] && [ -f "$base.wine.expected" ]; then expected=$base.wine.expected; fi
 
-scratch=$(mktemp -d /tmp/dravik-test.XXXXXX)
+scratch=$(mktemp -d "${DRAVIK_SCRATCH_DIR:-/tmp}/dravik-test.XXXXXX")
 CLEANUP=()
 cleanup() {
     local c
