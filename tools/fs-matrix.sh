@@ -184,8 +184,10 @@ EOF
     wait_port 445 || { REASON="smbd did not start: $(tail -1 "$smb/smbd.log")"; return 1; }
     printf '[global]\n    client min protocol = SMB2\n' >"$smb/home/.smb/smb.conf"
     printf 'auth "127.0.0.1" "root" "dravik"\nsmb_query_browsers false\n' >"$smb/home/.smb/smbnetfs.conf"
+    chmod 600 "$smb/home/.smb/smbnetfs.conf"
     : >"$smb/home/.smb/smbnetfs.auth"
     : >"$smb/home/.smb/smbnetfs.host"
+    mkdir -p "$work/smbnetfs"
     HOME=$smb/home smbnetfs "$work/smbnetfs" -o "config=$smb/home/.smb/smbnetfs.conf" 2>"$work/mount.log" ||
         { REASON="smbnetfs failed: $(tail -1 "$work/mount.log")"; return 1; }
     mounted "$work/smbnetfs" || return 1
