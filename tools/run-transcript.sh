@@ -19,7 +19,7 @@ here=$(dirname "$(readlink -f "$0")")
 expected=$base.expected
 if [ "$mode" = wine ] && [ -f "$base.wine.expected" ]; then expected=$base.wine.expected; fi
 
-scratch=$(mktemp -d "${DRAVIK_SCRATCH_DIR:-/tmp}/dravik-test.XXXXXX")
+scratch=$(mktemp -d "${DRAVIK_SCRATCH_DIR:-/tmp}/dravik-test.XXXXXX") || exit 1
 CLEANUP=()
 cleanup() {
     local c

@@ -212,6 +212,13 @@ TEST_F(FileHandleTest, DuplicateWithWriteDataAccess) {
     SetFilePointer(h, 55, nullptr, FILE_BEGIN);
     EXPECT_EQ(where(d), 55u);
     EXPECT_EQ(GetFileSize(d, nullptr), 100u);
+    // No FILE_READ_ATTRIBUTES or FILE_WRITE_ATTRIBUTES: Windows refuses the attribute calls.
+    BY_HANDLE_FILE_INFORMATION info;
+    FILETIME t{};
+    EXPECT_FAILS_WITH(GetFileInformationByHandle(d, &info), 5);
+    EXPECT_FAILS_WITH(GetFileTime(d, nullptr, nullptr, &t), 5);
+    EXPECT_FAILS_WITH(SetFileTime(d, nullptr, nullptr, &t), 5);
+    EXPECT_TRUE(GetFileTime(h, nullptr, nullptr, &t));
     EXPECT_TRUE(FlushFileBuffers(d));
     SetFilePointer(d, 80, nullptr, FILE_BEGIN);
     EXPECT_TRUE(SetEndOfFile(d));

@@ -69,6 +69,7 @@ BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
 BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation) {
     auto* handle = posix::LookupHandleAs<posix::FileHandle>(hFile);
     if (handle == nullptr) return Fail(ERROR_INVALID_HANDLE);
+    if (!handle->canReadAttributes()) return Fail(ERROR_ACCESS_DENIED);
     const posix::OpenFile& file = *handle->file;
     posix::FileStatus status;
     if (!ReadHandleStatus(file, status)) return posix::FailFromErrno();
@@ -94,6 +95,7 @@ BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFil
 BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime, LPFILETIME lpLastWriteTime) {
     auto* handle = posix::LookupHandleAs<posix::FileHandle>(hFile);
     if (handle == nullptr) return Fail(ERROR_INVALID_HANDLE);
+    if (!handle->canReadAttributes()) return Fail(ERROR_ACCESS_DENIED);
     posix::FileStatus status;
     if (!ReadHandleStatus(*handle->file, status)) return posix::FailFromErrno();
     if (lpCreationTime) *lpCreationTime = status.creation;
@@ -107,7 +109,7 @@ BOOL SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* l
     auto* handle = posix::LookupHandleAs<posix::FileHandle>(hFile);
     if (handle == nullptr) return Fail(ERROR_INVALID_HANDLE);
     // Changing the stamps needs write access to the file's attributes, as on Windows.
-    if (!handle->canWrite()) return Fail(ERROR_ACCESS_DENIED);
+    if (!handle->canWriteAttributes()) return Fail(ERROR_ACCESS_DENIED);
     // Linux keeps no settable creation time: lpCreationTime is accepted and has no effect.
     (void)lpCreationTime;
     if (LeavesStamp(lpLastAccessTime) && LeavesStamp(lpLastWriteTime)) return TRUE;

@@ -24,8 +24,11 @@ struct OpenFile {
 
 struct FileHandle : HandleObject {
     std::shared_ptr<OpenFile> file;
-    DWORD access = 0;  // granted rights, as GENERIC_READ / GENERIC_WRITE bits
-    DWORD share = 0;   // FILE_SHARE_* bits
+    DWORD access = 0;           // granted rights, as GENERIC_READ / GENERIC_WRITE bits
+    DWORD share = 0;            // FILE_SHARE_* bits
+    DWORD attributeAccess = 0;  // FILE_READ_ATTRIBUTES / FILE_WRITE_ATTRIBUTES
+    bool canReadAttributes() const { return (attributeAccess & FILE_READ_ATTRIBUTES) != 0; }
+    bool canWriteAttributes() const { return (attributeAccess & FILE_WRITE_ATTRIBUTES) != 0; }
     bool canRead() const { return (access & GENERIC_READ) != 0; }
     bool canWrite() const { return (access & GENERIC_WRITE) != 0; }
 };

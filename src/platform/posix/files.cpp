@@ -38,6 +38,15 @@ DWORD DataAccess(DWORD desired) {
     return access;
 }
 
+// The attribute access of a desired-access mask: GENERIC_READ holds FILE_READ_ATTRIBUTES,
+// GENERIC_WRITE FILE_WRITE_ATTRIBUTES; FILE_WRITE_DATA alone holds neither.
+DWORD AttributeAccess(DWORD desired) {
+    DWORD access = desired & (FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (desired & (GENERIC_READ | GENERIC_ALL)) access |= FILE_READ_ATTRIBUTES;
+    if (desired & (GENERIC_WRITE | GENERIC_ALL)) access |= FILE_WRITE_ATTRIBUTES;
+    return access;
+}
+
 // Checks a Win32 file name and translates it (the checks of every name-taking call,
 // the normal forms of name_rules.h among them). A trailing separator is reported
 // separately.
@@ -76,6 +85,8 @@ HANDLE MakeHandle(int fd, const std::string& path, DWORD access, DWORD share, DW
     handle->file = std::move(file);
     handle->access = access;
     handle->share = share;
+    // CreateFileA always grants FILE_READ_ATTRIBUTES; write access brings FILE_WRITE_ATTRIBUTES.
+    handle->attributeAccess = FILE_READ_ATTRIBUTES | AttributeAccess(access);
     HANDLE result = AddHandle(std::move(handle));
     SetLastError(lastError);
     return result;
@@ -332,6 +343,10 @@ BOOL DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE h
     DWORD access = (dwOptions & DUPLICATE_SAME_ACCESS) ? source->access : posix::DataAccess(dwDesiredAccess);
     if (access & ~source->access) return posix::Fail(ERROR_ACCESS_DENIED);
     duplicate->access = access;
+    // Attribute rights come only from what was asked for (a write-data duplicate has none).
+    duplicate->attributeAccess = (dwOptions & DUPLICATE_SAME_ACCESS)
+                                     ? source->attributeAccess
+                                     : posix::AttributeAccess(dwDesiredAccess) & source->attributeAccess;
     duplicate->share = source->share;
     if (dwOptions & DUPLICATE_CLOSE_SOURCE) posix::RemoveHandle(hSourceHandle);
     *lpTargetHandle = posix::AddHandle(std::move(duplicate));
