@@ -8,16 +8,21 @@
 #     transfers of the same data;
 #   - name lookups without regard to case on a directory of 100,000 entries: the exact
 #     name against DRAVIK_CASE=sensitive, the miss path against one readdir pass
-#     (bench/names_bench.cpp).
+#     (bench/names_bench.cpp);
+#   - the per-command path: 100,000 GETFILESIZE commands against a small C program
+#     (bench/getfilesize_reference.c) that makes exactly the system calls their
+#     transcript demands: one write per line and one fstat per command.
 # Usage: bench/run.sh [BUILD_DIR]   (default build-bench; built Release when missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build-bench}
-if [ ! -x "$build/dravik" ] || [ ! -x "$build/bench/dravik_kernels_bench" ] || [ ! -x "$build/bench/dravik_names_bench" ]; then
+if [ ! -x "$build/dravik" ] || [ ! -x "$build/bench/dravik_kernels_bench" ] || [ ! -x "$build/bench/dravik_names_bench" ] ||
+    [ ! -x "$build/bench/dravik_getfilesize_reference" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" -j 2 --target dravik dravik_kernels_bench dravik_names_bench >/dev/null
+    cmake --build "$build" -j 2 --target dravik dravik_kernels_bench dravik_names_bench dravik_getfilesize_reference >/dev/null
 fi
+reference=$root/$build/bench/dravik_getfilesize_reference
 dravik=$root/$build/dravik
 
 echo "== Data kernels (bytes per second; goal: at least 0.5 x the reference)"
@@ -108,3 +113,26 @@ for mode in sync event callback; do
         python3 -c "import sys; print(f'{sys.argv[1]:20} {10000 * 1e9 / float(sys.argv[2]):12.0f} requests/s')" "$label" $((end - start))
     done
 done
+
+echo
+echo "== Per-command path, 100,000 GETFILESIZE (goal: at least 0.8 x the reference; best of 5)"
+printf 'create 1 small.dat /rc=0\n' > gfs.dvk
+for ((i = 0; i < 100000; i++)); do echo 'getfilesize 1'; done > gfs-lines.dvk
+cat gfs-lines.dvk >> gfs.dvk
+prompt_dir="Z:$(pwd -P | tr / '\\')\\"
+# The transcript goes to a log file (here on /dev/shm), and to /dev/null, where the
+# writes cost least and the rest of the per-command path weighs most.
+for target in gfs.log /dev/null; do
+    dravik_gfs=()
+    reference_gfs=()
+    for i in 1 2 3 4 5; do
+        rm -f small.dat
+        start=$(now); "$dravik" < gfs.dvk > "$target"; end=$(now); dravik_gfs+=($((end - start)))
+        start=$(now); "$reference" small.dat "$prompt_dir" < gfs-lines.dvk > "$target"; end=$(now)
+        reference_gfs+=($((end - start)))
+    done
+    dravik_ns=$(printf '%s\n' "${dravik_gfs[@]}" | best)
+    reference_ns=$(printf '%s\n' "${reference_gfs[@]}" | best)
+    python3 -c "import sys; t, d, r = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]); print(f'to {t:10} dravik {1e14 / d:8.0f} commands/s   reference {1e14 / r:8.0f} commands/s   ratio {r / d:5.2f}')" "$target" "$dravik_ns" "$reference_ns"
+done
+rm -f gfs.dvk gfs-lines.dvk gfs.log small.dat

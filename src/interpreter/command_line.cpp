@@ -87,8 +87,7 @@ int ReadCommandLine(LineBuffer& line, int showPrompt) {
         out::text("default drive/path is ");
         out::line(DefaultPath);
         out::line("Ready for the next command (press CTRL-Z to quit) ... ");
-        out::text(">> ");
-        out::flush();
+        out::text(">> ");  // shown before the read waits for input
     }
     return ReadInputLine(line.text, kLineBufferSize) ? 0 : 1;
 }

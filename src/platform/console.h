@@ -1,6 +1,7 @@
-// Standard input and output of the console process. Output is written in binary mode
-// on both builds so that the same bytes reach a log; input drops the CR of a CR LF
-// line end on both.
+// Standard input and output of the console process, without a stdio layer between.
+// Output is kept until Flush, which hands it to the system in one write (WriteFile on
+// Windows), byte for byte on both builds so that the same bytes reach a log; input
+// drops the CR of a CR LF line end on both.
 #pragma once
 
 namespace console {
@@ -13,6 +14,7 @@ void Write(const char* data, unsigned long size);
 void Flush();
 
 // Reads one byte of standard input: its value, or -1 at end of input or on error.
+// Before it waits for input, what was written is flushed (a prompt has no line end).
 int ReadByte();
 
 // Puts one byte back, to be read again by the next ReadByte.
