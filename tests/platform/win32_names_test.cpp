@@ -196,6 +196,9 @@ TEST_F(Win32NamesTest, NulIsTheNullDeviceInEveryFolder) {
     }
     HANDLE h = open("nul", GENERIC_WRITE, 0, CREATE_ALWAYS);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE again = open("NUL", GENERIC_READ, 0, OPEN_EXISTING);  // a device, not a shared file
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
     CloseHandle(h);
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(name("nul").c_str(), &data);

@@ -234,6 +234,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
 
     DWORD access = DataAccess(dwDesiredAccess);
     DWORD share = dwShareMode & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    // Opens of the null device never conflict with one another.
+    if (device == DosDevice::Nul) share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     struct stat st;
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
