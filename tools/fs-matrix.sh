@@ -48,8 +48,10 @@ mkdir -p "$out"
 MOUNTS=()
 LOOPS=()
 PIDS=()
-cleanup() {
-    local i
+# Undoes the mounts of one file system, newest first, detaches its loop devices and
+# stops its servers.
+release() {
+    local i dev pid
     for ((i = ${#MOUNTS[@]} - 1; i >= 0; i--)); do
         umount "${MOUNTS[i]}" 2>/dev/null || umount -l "${MOUNTS[i]}" 2>/dev/null
     done
@@ -57,6 +59,12 @@ cleanup() {
     for pid in "${PIDS[@]}"; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     done
+    MOUNTS=()
+    LOOPS=()
+    PIDS=()
+}
+cleanup() {
+    release
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -261,6 +269,7 @@ for name in "${wanted[@]}"; do
     mkdir -p "$mnt"
     REASON=
     if ! "mount_$name" "$mnt"; then
+        release
         result "$name" skipped "${REASON:-cannot be mounted}" 0
         echo "$name: skipped: $REASON"
         continue
@@ -268,6 +277,8 @@ for name in "${wanted[@]}"; do
     mkdir -p "$mnt/suites" "$mnt/transcripts"
     run_suites "$name" "$mnt/suites"
     run_transcripts "$mnt/transcripts"
+    release
+    rm -f "$work"/*.img
     result "$name" ran "" "$TPASSED" "${TFAILED[@]}"
     echo "$name: transcripts $TPASSED passed, ${#TFAILED[@]} failed ($((SECONDS - started)) s)"
 done
