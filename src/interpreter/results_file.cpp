@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -12,7 +14,9 @@ namespace {
 class Record {
 public:
     void text(std::string_view s) {
-        for (char c : s) put(c);
+        if (size_ + s.size() > sizeof buffer_) return;
+        std::memcpy(buffer_ + size_, s.data(), s.size());
+        size_ += s.size();
     }
     void number(std::uint64_t value) {
         if (size_ + 24 > sizeof buffer_) return;
@@ -34,9 +38,9 @@ public:
         }
         put('"');
     }
-    void writeTo(std::FILE* file) {
+    void writeTo(platform::AppendLog& log) {
         put('\n');
-        std::fwrite(buffer_, 1, size_, file);
+        log.append(buffer_, size_);
     }
 
 private:
@@ -68,25 +72,22 @@ constexpr std::string_view OutcomeWord(Outcome outcome) {
 
 }  // namespace
 
-ResultsFile::~ResultsFile() { std::fclose(file_); }
-
 std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
     const char* path = std::getenv("DRAVIK_RESULTS");
     if (path == nullptr || *path == '\0') return nullptr;
-    std::FILE* file = std::fopen(path, "ab");
-    if (file == nullptr) {
+    std::unique_ptr<platform::AppendLog> log = platform::AppendLog::Open(path);
+    if (!log) {
         std::fprintf(stderr, "dravik: the results file %s cannot be opened\n", path);
         return nullptr;
     }
-    return std::make_unique<ResultsFile>(file);
+    return std::make_unique<ResultsFile>(std::move(log));
 }
 
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
     Record r;
     CommandFields(r, "start", command, line);
     r.text("}");
-    r.writeTo(file_);
-    std::fflush(file_);
+    r.writeTo(*log_);
     startedAt_ = Microseconds();
 }
 
@@ -117,13 +118,11 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
         r.text("}");
     }
     r.text("}");
-    // It leaves with the next command's start record, or with the exit record.
-    r.writeTo(file_);
+    r.writeTo(*log_);
 }
 
 void ResultsFile::runEnded() {
     Record r;
     r.text("{\"event\":\"exit\"}");
-    r.writeTo(file_);
-    std::fflush(file_);
+    r.writeTo(*log_);
 }

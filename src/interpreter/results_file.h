@@ -4,29 +4,27 @@
 // hung or died. The records are described in docs/results-format.md.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 
 #include "interpreter/results.h"
+#include "platform/append_log.h"
 
 class ResultsFile : public ResultObserver {
 public:
-    // Takes ownership of the open file.
-    explicit ResultsFile(std::FILE* file) : file_(file) {}
-    ~ResultsFile() override;
+    explicit ResultsFile(std::unique_ptr<platform::AppendLog> log) : log_(std::move(log)) {}
 
     // The results file that DRAVIK_RESULTS names, opened for appending; null without
     // the variable (nothing is then written and nothing costs) or when it cannot be
     // opened (a message on standard error says so).
     static std::unique_ptr<ResultsFile> FromEnvironment();
 
-    // The start record reaches the file before the command runs, together with the
-    // end record of the command before it: one write per command.
+    // Each record reaches the system as it is written (the log is a shared mapping of
+    // the file), so the start record of a command that hangs or dies is there.
     void commandStarted(std::string_view command, std::size_t line) override;
     void commandEnded(std::string_view command, std::size_t line, const CommandVerdict& verdict) override;
     void runEnded() override;
 
 private:
-    std::FILE* file_;
+    std::unique_ptr<platform::AppendLog> log_;
     std::uint64_t startedAt_ = 0;
 };

@@ -11,7 +11,8 @@ using nlohmann::json;
 
 unsigned long long Number(const json& record, const char* name) {
     auto field = record.find(name);
-    return field != record.end() && field->is_number_unsigned() ? field->get<unsigned long long>() : 0;
+    if (field == record.end() || !field->is_number_integer() || field->get<long long>() < 0) return 0;
+    return field->get<unsigned long long>();
 }
 
 std::string Text(const json& record, const char* name) {
@@ -89,6 +90,8 @@ const char* StatusWord(Status status) {
 void ReadRecords(const std::string& file, ScriptResult& result) {
     std::ifstream in(file, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A killed dravik leaves the file grown in steps: zero bytes behind its last record.
+    text.erase(text.find_last_not_of('\0') + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

@@ -61,7 +61,8 @@ unsigned long long Number(const nlohmann::json& record, const char* name);
 std::string Text(const nlohmann::json& record, const char* name);
 
 // Reads a results file: every complete line that is a JSON object is a record; a last
-// line without its line end (the writer was killed) is left out and noted.
+// line without its line end (the writer was killed) is left out and noted, and so are
+// the zero bytes that a killed writer leaves behind its last record.
 void ReadRecords(const std::string& file, ScriptResult& result);
 
 // Takes the failures from the records and the verdict from them and the process end.

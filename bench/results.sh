@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Prints, each beside its reference measured in the same run (best of 3):
+#   - the cost of DRAVIK_RESULTS: a 100,000-command script (GETFILESIZE /RC=0 on an
+#     open file) with the results file against the same run without it
+#     (goal: under 10% more time);
+#   - dravik-run's own overhead per script: 200 one-line scripts through dravik-run
+#     against a shell loop that runs dravik on each in a fresh folder.
+# Usage: bench/results.sh [BUILD_DIR]   (default build-bench; built Release when missing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build-bench}
+if [ ! -x "$build/dravik" ] || [ ! -x "$build/dravik-run" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" -j 2 --target dravik dravik-run >/dev/null
+fi
+dravik=$root/$build/dravik
+runner=$root/$build/dravik-run
+
+scratch=$(mktemp -d /dev/shm/dravik-bench.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+now() { date +%s%N; }
+best() { sort -n | head -1; }
+
+{
+    echo 'create 1 size.dat /rc=0'
+    for ((i = 0; i < 100000; i++)); do echo 'getfilesize 1 /rc=0'; done
+    echo 'close 1'
+} > many.dvk
+# Interleaved runs, so that both see the same machine; best of 5 of the wall time and
+# of the CPU time (user + system, steadier on a busy machine).
+python3 - "$dravik" "$scratch" <<'PY'
+import os, subprocess, sys, time
+dravik, scratch = sys.argv[1:]
+def once(env):
+    for name in ("size.dat", "results.jsonl"):
+        if os.path.exists(name): os.remove(name)
+    with open("many.dvk", "rb") as script, open(os.devnull, "wb") as sink:
+        start = time.perf_counter_ns()
+        child = subprocess.Popen([dravik], stdin=script, stdout=sink, env=dict(os.environ, **env))
+        _, _, usage = os.wait4(child.pid, 0)
+        wall = time.perf_counter_ns() - start
+    return wall, (usage.ru_utime + usage.ru_stime) * 1e9
+runs = {"without": [], "with": []}
+for _ in range(5):
+    runs["without"].append(once({}))
+    runs["with"].append(once({"DRAVIK_RESULTS": os.path.join(scratch, "results.jsonl")}))
+print("== DRAVIK_RESULTS on 100,002 commands (goal: under 10% more time)")
+for i, what in ((0, "wall"), (1, "cpu ")):
+    p = min(r[i] for r in runs["without"]); r = min(r[i] for r in runs["with"])
+    print(f"{what}: without {p/1e6:8.1f} ms   with {r/1e6:8.1f} ms   cost {100*(r-p)/p:+5.1f}%   ({(r-p)/1e3/100002:.3f} us per command)")
+PY
+echo "   records written: $(wc -l < results.jsonl)"
+
+mkdir suite
+for ((i = 0; i < 200; i++)); do printf 'md made /rc=0\n' > "suite/s$i.dvk"; done
+loop() {
+    local start end s d
+    start=$(now)
+    for s in suite/*.dvk; do
+        d=$(mktemp -d "$scratch/loop.XXXXXX")
+        (cd "$d" && "$dravik" < "$scratch/$s" > transcript.txt)
+        rm -rf "$d"
+    done
+    end=$(now)
+    echo $((end - start))
+}
+through_runner() {
+    local start end
+    start=$(now)
+    "$runner" --dravik "$dravik" --dir "$scratch" suite > /dev/null
+    end=$(now)
+    echo $((end - start))
+}
+loop_ns=() runner_ns=()
+for i in 1 2 3; do
+    loop_ns+=("$(loop)")
+    runner_ns+=("$(through_runner)")
+done
+l=$(printf '%s\n' "${loop_ns[@]}" | best)
+n=$(printf '%s\n' "${runner_ns[@]}" | best)
+echo
+echo "== dravik-run per script, 200 one-line scripts"
+python3 -c "import sys; l, n = map(int, sys.argv[1:]); print(f'shell loop: {l/2e8:7.2f} ms per script   dravik-run: {n/2e8:7.2f} ms per script   overhead: {(n-l)/2e8:+.2f} ms per script')" "$l" "$n"

@@ -1,0 +1,85 @@
+// The Windows build's append-only log (the Linux build's is in posix/append_log.cpp).
+#ifdef _WIN32
+#include <algorithm>
+#include <cstring>
+
+#include "platform/append_log.h"
+#include "platform/win32.h"
+
+namespace platform {
+
+namespace {
+
+// The file grows by this much at a time (a multiple of the allocation granularity).
+constexpr std::size_t kStep = 1 << 20;
+
+HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
+
+}  // namespace
+
+std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size{};
+    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return nullptr;
+    }
+    std::unique_ptr<AppendLog> log(new AppendLog);
+    log->file_ = reinterpret_cast<std::intptr_t>(file);
+    log->end_ = static_cast<std::uint64_t>(size.QuadPart);
+    return log;
+}
+
+bool AppendLog::mapNextStep() {
+    unmap();
+    std::uint64_t start = end_ - end_ % kStep;
+    std::uint64_t size = start + kStep;
+    HANDLE mapping = CreateFileMappingA(AsHandle(file_), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                                        static_cast<DWORD>(size), nullptr);
+    if (mapping == nullptr) return false;
+    void* view =
+        MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start), kStep);
+    if (view == nullptr) {
+        CloseHandle(mapping);
+        return false;
+    }
+    mapping_ = reinterpret_cast<std::intptr_t>(mapping);
+    view_ = static_cast<unsigned char*>(view);
+    viewStart_ = start;
+    viewSize_ = kStep;
+    return true;
+}
+
+void AppendLog::unmap() {
+    if (view_ != nullptr) UnmapViewOfFile(view_);
+    if (mapping_ != 0) CloseHandle(AsHandle(mapping_));
+    view_ = nullptr;
+    mapping_ = 0;
+}
+
+bool AppendLog::append(const char* data, std::size_t size) {
+    while (size > 0) {
+        if (view_ == nullptr || end_ >= viewStart_ + viewSize_) {
+            if (!mapNextStep()) return false;
+        }
+        std::size_t at = static_cast<std::size_t>(end_ - viewStart_);
+        std::size_t piece = std::min(size, viewSize_ - at);
+        std::memcpy(view_ + at, data, piece);
+        end_ += piece;
+        data += piece;
+        size -= piece;
+    }
+    return true;
+}
+
+AppendLog::~AppendLog() {
+    unmap();
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(end_);
+    if (SetFilePointerEx(AsHandle(file_), end, nullptr, FILE_BEGIN)) SetEndOfFile(AsHandle(file_));
+    CloseHandle(AsHandle(file_));
+}
+
+}  // namespace platform
+#endif
