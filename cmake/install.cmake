@@ -32,8 +32,11 @@ if(TARGET echo-driver)
     message(STATUS \"Renamed: \${bindir}/dravik-echo-driver\")")
 endif()
 
+# The suites' scripts, known failures and README; the generator of the sharing
+# scripts stays in the source.
 if(EXISTS ${CMAKE_SOURCE_DIR}/suites)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/suites/ DESTINATION ${DRAVIK_INSTALL_SUITESDIR})
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/suites/ DESTINATION ${DRAVIK_INSTALL_SUITESDIR}
+    PATTERN *.py EXCLUDE)
 endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${DRAVIK_INSTALL_DOCDIR}/examples)
 
