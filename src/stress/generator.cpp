@@ -21,6 +21,10 @@ public:
     bool pick(Cmd cmd, Op& op);
 
 private:
+    bool pickHandle(Cmd cmd, Op& op);
+    bool pickName(Cmd cmd, Op& op);
+    void pickOpen(Cmd cmd, Op& op);
+    void pickLocks(Cmd cmd, Op& op);
     std::string fileName() {
         int i = static_cast<int>(rng_.below(options_.files));
         std::string base = "f" + std::to_string(i) + ".dat";
@@ -99,38 +103,56 @@ private:
 bool Picker::pick(Cmd cmd, Op& op) {
     op = Op{};
     op.cmd = cmd;
-    int slot = 0;
     switch (cmd) {
         case Cmd::Create:
-        case Cmd::Open: {
+        case Cmd::Open:
             if (!freeSlot(op.slot)) return false;
-            op.name = fileName();
-            if (rng_.chance(60)) {
-                op.accessGiven = true;
-                op.access = static_cast<int>(rng_.between(1, 3));
-            }
-            if (rng_.chance(75)) {
-                op.shareGiven = true;
-                op.share = static_cast<int>(rng_.between(0, 3));
-            }
-            op.async = rng_.chance(20);
-            op.sync = rng_.chance(10);
-            if (cmd == Cmd::Create) {
-                unsigned roll = static_cast<unsigned>(rng_.below(10));
-                op.existing = roll < 6 ? Existing::Open : roll < 8 ? Existing::Replace : Existing::Fail;
-                op.noCreate = rng_.chance(15);
-                if (model_.lookup(op.name).kind == Model::Kind::Missing && rng_.chance(10)) op.readOnly = true;
-                if (rng_.chance(20)) op.size = length();
-            }
+            pickOpen(cmd, op);
             return true;
-        }
+        case Cmd::Rename:
+        case Cmd::Move:
+        case Cmd::Copy:
+        case Cmd::Delete:
+        case Cmd::Md:
+        case Cmd::Rd:
+        case Cmd::SetAttr:
+        case Cmd::FindFirst:
+        case Cmd::FindNext:
+        case Cmd::FindClose:
+            return pickName(cmd, op);
+        default:
+            return pickHandle(cmd, op);
+    }
+}
+
+void Picker::pickOpen(Cmd cmd, Op& op) {
+    op.name = fileName();
+    if (rng_.chance(60)) {
+        op.accessGiven = true;
+        op.access = static_cast<int>(rng_.between(1, 3));
+    }
+    if (rng_.chance(75)) {
+        op.shareGiven = true;
+        op.share = static_cast<int>(rng_.between(0, 3));
+    }
+    op.async = rng_.chance(20);
+    op.sync = rng_.chance(10);
+    if (cmd != Cmd::Create) return;
+    unsigned roll = static_cast<unsigned>(rng_.below(10));
+    op.existing = roll < 6 ? Existing::Open : roll < 8 ? Existing::Replace : Existing::Fail;
+    op.noCreate = rng_.chance(15);
+    if (model_.lookup(op.name).kind == Model::Kind::Missing && rng_.chance(10)) op.readOnly = true;
+    if (rng_.chance(20)) op.size = length();
+}
+
+bool Picker::pickHandle(Cmd cmd, Op& op) {
+    if (!usedSlot(op.slot)) return false;
+    switch (cmd) {
         case Cmd::Write:
         case Cmd::Read:
-            if (!usedSlot(slot)) return false;
-            transfer(op, slot);
+            transfer(op, op.slot);
             return true;
         case Cmd::ChgPtr:
-            if (!usedSlot(op.slot)) return false;
             op.origin = static_cast<Origin>(rng_.below(3));
             if (rng_.chance(10))
                 op.off = static_cast<std::uint32_t>(-rng_.between(1, 200));  // backwards, maybe before the start
@@ -138,44 +160,44 @@ bool Picker::pick(Cmd cmd, Op& op) {
                 op.off = offset(op.origin == Origin::Beginning ? model_.sizeOfSlot(op.slot) : 300);
             return true;
         case Cmd::ChgEof:
-            if (!usedSlot(op.slot)) return false;
             op.len = rng_.chance(50) ? offset(model_.sizeOfSlot(op.slot)) : length();
             return true;
-        case Cmd::GetFileSize:
-        case Cmd::Commit:
-        case Cmd::Map:
-        case Cmd::Unmap:
-        case Cmd::Close:
-            return usedSlot(op.slot);
         case Cmd::Lock:
         case Cmd::Unlock:
-        case Cmd::LockUnlock: {
-            if (!usedSlot(op.slot)) return false;
-            // Few distinct ranges, so that locks meet each other.
-            auto range = [&](std::uint32_t& off, std::uint32_t& len) {
-                off = static_cast<std::uint32_t>(rng_.below(8) * 50);
-                len = static_cast<std::uint32_t>(rng_.chance(70) ? 50 : rng_.between(1, 120));
-            };
-            const auto& locks = model_.desc(model_.slot(op.slot).desc).locks;
-            range(op.off, op.len);
-            if (cmd == Cmd::Unlock && !locks.empty() && rng_.chance(60)) {
-                auto& r = locks[rng_.below(locks.size())];
-                op.off = static_cast<std::uint32_t>(r.off);
-                op.len = static_cast<std::uint32_t>(r.len);
-            }
-            if (cmd == Cmd::LockUnlock && rng_.chance(50)) {
-                range(op.off2, op.len2);
-                if (!locks.empty() && rng_.chance(60)) {
-                    auto& r = locks[rng_.below(locks.size())];
-                    op.off2 = static_cast<std::uint32_t>(r.off);
-                    op.len2 = static_cast<std::uint32_t>(r.len);
-                }
-            }
-            op.lockOptions = rng_.chance(20);
+        case Cmd::LockUnlock:
+            pickLocks(cmd, op);
             return true;
-        }
         case Cmd::DupHandle:
-            return usedSlot(op.slot) && freeSlot(op.slot2);
+            return freeSlot(op.slot2);
+        default:  // GETFILESIZE, COMMIT, MAP, UNMAP, CLOSE
+            return true;
+    }
+}
+
+void Picker::pickLocks(Cmd cmd, Op& op) {
+    // Few distinct ranges, so that locks meet each other.
+    auto range = [&](std::uint32_t& off, std::uint32_t& len) {
+        off = static_cast<std::uint32_t>(rng_.below(8) * 50);
+        len = static_cast<std::uint32_t>(rng_.chance(70) ? 50 : rng_.between(1, 120));
+    };
+    const auto& locks = model_.desc(model_.slot(op.slot).desc).locks;
+    auto held = [&](std::uint32_t& off, std::uint32_t& len) {
+        if (locks.empty() || !rng_.chance(60)) return;
+        const auto& r = locks[rng_.below(locks.size())];
+        off = static_cast<std::uint32_t>(r.off);
+        len = static_cast<std::uint32_t>(r.len);
+    };
+    range(op.off, op.len);
+    if (cmd == Cmd::Unlock) held(op.off, op.len);
+    if (cmd == Cmd::LockUnlock && rng_.chance(50)) {
+        range(op.off2, op.len2);
+        held(op.off2, op.len2);
+    }
+    op.lockOptions = rng_.chance(20);
+}
+
+bool Picker::pickName(Cmd cmd, Op& op) {
+    switch (cmd) {
         case Cmd::Rename:
             op.name = fileName();
             op.name2 = "f" + std::to_string(rng_.below(options_.files)) + ".dat";
@@ -185,9 +207,6 @@ bool Picker::pick(Cmd cmd, Op& op) {
             op.name = fileName();
             op.name2 = fileName();
             op.noReplace = cmd == Cmd::Copy && rng_.chance(30);
-            return true;
-        case Cmd::Delete:
-            op.name = fileName();
             return true;
         case Cmd::Md:
         case Cmd::Rd:
@@ -207,8 +226,10 @@ bool Picker::pick(Cmd cmd, Op& op) {
         case Cmd::FindClose:
             op.slot = static_cast<int>(rng_.below(model_.searchSlots()));
             return true;
+        default:  // DELETE
+            op.name = fileName();
+            return true;
     }
-    return false;
 }
 
 }  // namespace

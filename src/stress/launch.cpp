@@ -78,37 +78,41 @@ bool Launcher::prepare(const LaunchOptions& options, std::string& error) {
     return true;
 }
 
-Launched Launcher::run(const std::string& script) {
-    Launched result;
+// The run's folder: the script and the transcript beside the scratch folder, which
+// belongs to the user that runs dravik and holds nothing but what the script makes.
+bool Launcher::makeFolder(const std::string& script, std::string& folder, std::string& error) {
     std::string pattern = options_.parent + "/dravik-stress-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr) {
-        result.end = std::string("cannot make a folder in ") + options_.parent + ": " + std::strerror(errno);
-        return result;
+        error = "cannot make a folder in " + options_.parent + ": " + std::strerror(errno);
+        return false;
     }
-    std::string folder = buffer.data();
+    folder = buffer.data();
     std::string scratch = folder + "/scratch";
     chmod(folder.c_str(), 0755);
     mkdir(scratch.c_str(), 0755);
     if (drop_ && chown(scratch.c_str(), uid_, gid_) != 0) {
-        result.end = "cannot hand the scratch folder to " + options_.user;
+        error = "cannot hand the scratch folder to " + options_.user;
         removeTree(folder);
-        return result;
+        return false;
     }
     writeFile(folder + "/script.dvk", script);
+    return true;
+}
+
+pid_t Launcher::spawn(const std::string& folder) {
+    std::string scratch = folder + "/scratch";
     int in = open((folder + "/script.dvk").c_str(), O_RDONLY | O_CLOEXEC);
     int out = open((folder + "/transcript.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-
     std::vector<std::string> envText = env_;
     envText.push_back("HOME=" + scratch);
     std::vector<char*> argv, envp;
-    for (auto& a : options_.command) argv.push_back(const_cast<char*>(a.c_str()));
+    for (auto& a : options_.command) argv.push_back(a.data());
     argv.push_back(nullptr);
-    for (auto& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
+    for (auto& e : envText) envp.push_back(e.data());
     envp.push_back(nullptr);
-
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in, 0);
@@ -125,30 +129,38 @@ Launched Launcher::run(const std::string& script) {
     close(in);
     close(out);
     close(null);
+    return pid;
+}
+
+// Waits for dravik within the time limit; the end as the judge reports it.
+std::string Launcher::await(pid_t pid, bool& ok) {
     int status = 0;
     bool killed = false;
-    if (pid > 0) {
-        int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-        pollfd p{pidfd, POLLIN, 0};
-        if (pidfd >= 0 && poll(&p, 1, options_.timeoutSeconds * 1000) == 0) {
-            kill(-pid, SIGKILL);
-            killed = true;
-        }
-        if (pidfd >= 0) close(pidfd);
-        waitpid(pid, &status, 0);
-        // Whatever the script's run left behind in its process group goes with it.
+    int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    pollfd p{pidfd, POLLIN, 0};
+    if (pidfd >= 0 && poll(&p, 1, options_.timeoutSeconds * 1000) == 0) {
         kill(-pid, SIGKILL);
+        killed = true;
     }
-    result.transcript = readFile(folder + "/transcript.txt");
+    if (pidfd >= 0) close(pidfd);
+    waitpid(pid, &status, 0);
+    kill(-pid, SIGKILL);  // whatever the run left behind in its process group goes with it
+    ok = !killed && WIFEXITED(status) && WEXITSTATUS(status) < 126;
+    if (killed) return "killed after " + std::to_string(options_.timeoutSeconds) + " s";
+    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+    return "exit status " + std::to_string(WEXITSTATUS(status));
+}
+
+Launched Launcher::run(const std::string& script) {
+    Launched result;
+    std::string folder;
+    if (!makeFolder(script, folder, result.end)) return result;
+    pid_t pid = spawn(folder);
     if (pid < 0)
         result.end = "cannot start dravik";
-    else if (killed)
-        result.end = "killed after " + std::to_string(options_.timeoutSeconds) + " s";
-    else if (WIFSIGNALED(status))
-        result.end = "signal " + std::to_string(WTERMSIG(status));
     else
-        result.end = "exit status " + std::to_string(WEXITSTATUS(status));
-    result.ok = pid > 0 && !killed && WIFEXITED(status) && WEXITSTATUS(status) < 126;
+        result.end = await(pid, result.ok);
+    result.transcript = readFile(folder + "/transcript.txt");
     if (!options_.keep.empty()) {
         std::string target = options_.keep + "/" + folder.substr(folder.rfind('/') + 1);
         if (rename(folder.c_str(), target.c_str()) == 0) return result;

@@ -32,6 +32,10 @@ public:
     Launched run(const std::string& script);
 
 private:
+    bool makeFolder(const std::string& script, std::string& folder, std::string& error);
+    pid_t spawn(const std::string& folder);
+    std::string await(pid_t pid, bool& ok);
+
     LaunchOptions options_;
     bool drop_ = false;
     uid_t uid_ = 0;

@@ -28,6 +28,7 @@ struct Settings {
     bool seedGiven = false;
     std::string out, mix, dravik, against, knownFile, duration, user = "dravik-test", keep;
     std::string dir = "/tmp";
+    std::vector<std::string> env;
     bool run = false, shrinkIt = false;
     int timeout = 300, maxRuns = 3000;
 };
@@ -69,6 +70,7 @@ public:
         launch.user = s_.user;
         launch.timeoutSeconds = s_.timeout;
         launch.keep = s_.keep;
+        launch.env = s_.env;
         launch.command = dravikCommand(s_.dravik.empty() ? besideMe("dravik") : s_.dravik);
         if (!main_.prepare(launch, error)) return fail(error);
         if (!s_.against.empty()) {
@@ -162,10 +164,8 @@ std::uint64_t freshSeed() {
     return (static_cast<std::uint64_t>(device()) << 32 | device()) % 10000000000000ull;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Settings s;
+// Reads the options into s; -1 to go on, else the exit status.
+int parseOptions(int argc, char** argv, Settings& s) {
     CLI::App app{"dravik-stress: random dravik scripts checked by a model of Win32 semantics"};
     app.set_version_flag("--version", "dravik-stress " + std::to_string(GeneratorVersion));
     app.add_option("--seed", s.gen.seed, "seed of the script (default: a fresh one)");
@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
     app.add_option("--max-runs", s.maxRuns, "runs the shrinker may make")->check(CLI::Range(1, 1000000));
     app.add_option("--keep", s.keep, "keep each run's folder (script, transcript, scratch) there");
     app.add_flag("--portable", s.gen.model.portable, "avoid what Wine is known to return otherwise than Windows");
+    app.add_option("--env", s.env, "NAME=VALUE for dravik's environment (repeatable)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -205,27 +206,26 @@ int main(int argc, char** argv) {
     }
     if (!s.against.empty()) s.gen.model.portable = true;
     if (!s.seedGiven) s.gen.seed = freshSeed();
+    return -1;
+}
 
-    if (!s.run && s.duration.empty()) {
-        Script script = derive(generate(s.gen), s.gen.model, scriptHeader(s.gen));
-        if (s.out.empty()) {
-            std::fwrite(script.text().data(), 1, script.text().size(), stdout);  // line 1 names the seed
-            return 0;
-        }
-        std::printf("seed %llu\n", static_cast<unsigned long long>(s.gen.seed));
-        if (!writeText(s.out, script.text())) {
-            std::fprintf(stderr, "dravik-stress: cannot write %s\n", s.out.c_str());
-            return 2;
-        }
+// Without --run: the script alone.
+int writeOnly(const Settings& s) {
+    Script script = derive(generate(s.gen), s.gen.model, scriptHeader(s.gen));
+    if (s.out.empty()) {
+        std::fwrite(script.text().data(), 1, script.text().size(), stdout);  // line 1 names the seed
         return 0;
     }
+    std::printf("seed %llu\n", static_cast<unsigned long long>(s.gen.seed));
+    if (!writeText(s.out, script.text())) {
+        std::fprintf(stderr, "dravik-stress: cannot write %s\n", s.out.c_str());
+        return 2;
+    }
+    return 0;
+}
 
-    Session session(s);
-    if (int rc = session.start()) return rc;
-    if (s.duration.empty()) return session.oneSeed(s.gen.seed, s.shrinkIt);
-
+int soak(Session& session, std::uint64_t seed, double seconds) {
     auto begin = Clock::now();
-    std::uint64_t seed = s.gen.seed;
     int seeds = 0, result = 0;
     while (std::chrono::duration<double>(Clock::now() - begin).count() < seconds) {
         ++seeds;
@@ -233,7 +233,31 @@ int main(int argc, char** argv) {
         ++seed;  // each seed printed, so any of them can be run again alone
     }
     double took = std::chrono::duration<double>(Clock::now() - begin).count();
+    auto commands = static_cast<double>(session.commands());
     std::printf("soak: %d seeds, %zu commands in %.1f s (%.0f commands/s), %s\n", seeds, session.commands(), took,
-                session.commands() / std::max(took, 1e-9), result ? "a departure" : "no departure");
+                commands / std::max(took, 1e-9), result ? "a departure" : "no departure");
     return result;
+}
+
+int run(int argc, char** argv) {
+    Settings s;
+    if (int rc = parseOptions(argc, argv, s); rc >= 0) return rc;
+    if (!s.run && s.duration.empty()) return writeOnly(s);
+    Session session(s);
+    if (int rc = session.start()) return rc;
+    if (s.duration.empty()) return session.oneSeed(s.gen.seed, s.shrinkIt);
+    double seconds = 0;
+    parseDuration(s.duration, seconds);
+    return soak(session, s.gen.seed, seconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "dravik-stress: %s\n", e.what());
+        return 2;
+    }
 }

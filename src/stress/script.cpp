@@ -28,6 +28,49 @@ std::string shareOption(int share) {
     }
 }
 
+void renderOpen(const Op& op, std::string& out) {
+    add(out, std::to_string(op.slot));
+    add(out, op.name);
+    if (op.accessGiven) add(out, accessOption(op.access));
+    if (op.shareGiven) add(out, shareOption(op.share));
+    if (op.cmd == Cmd::Create) {
+        if (op.existing == Existing::Fail) add(out, "/NOOPEN");
+        if (op.existing == Existing::Replace) add(out, "/REPLACE");
+        if (op.noCreate) add(out, "/NOCREATE");
+        if (op.readOnly) add(out, "/READONLY");
+        if (op.size >= 0) add(out, "/SIZE=" + std::to_string(op.size));
+    }
+    if (op.async) add(out, "/ASYNCIO");
+    if (op.sync) add(out, "/SYNC");
+}
+
+void renderTransfer(const Op& op, const Expect& expect, std::string& out) {
+    for (std::uint64_t n : {std::uint64_t(op.slot), std::uint64_t(op.off), std::uint64_t(op.len)})
+        add(out, std::to_string(n));
+    if (op.countGiven) add(out, "/COUNT=" + std::to_string(op.count));
+    if (op.current) add(out, "/CURRENT");
+    if (op.callback) add(out, "/CALLBACK");
+    if (op.cmd == Cmd::Read && expect.rc == 0 && !expect.reads.empty()) {
+        bool same = true;
+        for (const auto& r : expect.reads) same = same && r.bytes == expect.reads.front().bytes;
+        if (same) add(out, "/EXPECTED=" + std::to_string(expect.reads.front().bytes));
+        if (expect.reads.front().verify) add(out, "/VERIFY /SUPPRESS");
+    }
+    if (op.cmd == Cmd::Write && op.sync) add(out, "/SYNC");
+}
+
+void renderLocks(const Op& op, std::string& out) {
+    add(out, std::to_string(op.slot));
+    if (op.cmd == Cmd::DupHandle) {
+        add(out, std::to_string(op.slot2));
+        return;
+    }
+    add(out, std::to_string(op.off) + " " + std::to_string(op.len));
+    if (op.cmd == Cmd::LockUnlock) add(out, std::to_string(op.off2) + " " + std::to_string(op.len2));
+    if (op.lockOptions && op.cmd == Cmd::Lock) add(out, "/TIMEOUT=100 /SHARED");
+    if (op.lockOptions && op.cmd == Cmd::LockUnlock) add(out, "/ATOMIC /EXCLUSIVE");
+}
+
 }  // namespace
 
 std::string render(const Op& op, const Expect& expect) {
@@ -36,76 +79,26 @@ std::string render(const Op& op, const Expect& expect) {
     switch (op.cmd) {
         case Cmd::Create:
         case Cmd::Open:
-            num(op.slot);
-            add(out, op.name);
-            if (op.accessGiven) add(out, accessOption(op.access));
-            if (op.shareGiven) add(out, shareOption(op.share));
-            if (op.cmd == Cmd::Create) {
-                if (op.existing == Existing::Fail) add(out, "/NOOPEN");
-                if (op.existing == Existing::Replace) add(out, "/REPLACE");
-                if (op.noCreate) add(out, "/NOCREATE");
-                if (op.readOnly) add(out, "/READONLY");
-                if (op.size >= 0) add(out, "/SIZE=" + std::to_string(op.size));
-            }
-            if (op.async) add(out, "/ASYNCIO");
-            if (op.sync) add(out, "/SYNC");
+            renderOpen(op, out);
             break;
         case Cmd::Write:
         case Cmd::Read:
-            num(op.slot);
-            num(op.off);
-            num(op.len);
-            if (op.countGiven) add(out, "/COUNT=" + std::to_string(op.count));
-            if (op.current) add(out, "/CURRENT");
-            if (op.callback) add(out, "/CALLBACK");
-            if (op.cmd == Cmd::Read && expect.rc == 0 && !expect.reads.empty()) {
-                bool same = true;
-                for (auto& r : expect.reads) same = same && r.bytes == expect.reads.front().bytes;
-                if (same) add(out, "/EXPECTED=" + std::to_string(expect.reads.front().bytes));
-                if (expect.reads.front().verify) {
-                    add(out, "/VERIFY");
-                    add(out, "/SUPPRESS");
-                }
-            }
-            if (op.cmd == Cmd::Write && op.sync) add(out, "/SYNC");
+            renderTransfer(op, expect, out);
             break;
         case Cmd::ChgPtr:
             num(op.slot);
             num(op.off);
-            if (op.origin == Origin::Beginning) add(out, "/BEGINNING");
-            if (op.origin == Origin::End) add(out, "/END");
+            if (op.origin != Origin::Current) add(out, op.origin == Origin::Beginning ? "/BEGINNING" : "/END");
             break;
         case Cmd::ChgEof:
             num(op.slot);
             num(op.len);
             break;
-        case Cmd::GetFileSize:
-        case Cmd::Commit:
-        case Cmd::Map:
-        case Cmd::Unmap:
-        case Cmd::Close:
-        case Cmd::FindNext:
-        case Cmd::FindClose:
-            num(op.slot);
-            break;
         case Cmd::Lock:
         case Cmd::Unlock:
-            num(op.slot);
-            num(op.off);
-            num(op.len);
-            if (op.cmd == Cmd::Lock && op.lockOptions) add(out, "/TIMEOUT=100 /SHARED");
-            break;
         case Cmd::LockUnlock:
-            num(op.slot);
-            num(op.off);
-            num(op.len);
-            num(op.off2);
-            num(op.len2);
-            if (op.lockOptions) add(out, "/ATOMIC /EXCLUSIVE");
-            break;
         case Cmd::DupHandle:
-            num(op.slot);
-            num(op.slot2);
+            renderLocks(op, out);
             break;
         case Cmd::Rename:
         case Cmd::Move:
@@ -126,6 +119,9 @@ std::string render(const Op& op, const Expect& expect) {
         case Cmd::FindFirst:
             num(op.slot);
             add(out, op.name);
+            break;
+        default:  // GETFILESIZE, COMMIT, MAP, UNMAP, CLOSE, FINDNEXT, FINDCLOSE
+            num(op.slot);
             break;
     }
     add(out, "/RC=" + std::to_string(expect.rc));
