@@ -11,6 +11,7 @@
 #include <iostream>
 #include <random>
 
+#include "dravik_version.h"
 #include "stress/generator.h"
 #include "stress/judge.h"
 #include "stress/known_differences.h"
@@ -167,7 +168,8 @@ std::uint64_t freshSeed() {
 // Reads the options into s; -1 to go on, else the exit status.
 int parseOptions(int argc, char** argv, Settings& s) {
     CLI::App app{"dravik-stress: random dravik scripts checked by a model of Win32 semantics"};
-    app.set_version_flag("--version", "dravik-stress " + std::to_string(GeneratorVersion));
+    app.set_version_flag("--version", std::string("dravik-stress " DRAVIK_VERSION " (generator ") +
+                                          std::to_string(GeneratorVersion) + ")");
     app.add_option("--seed", s.gen.seed, "seed of the script (default: a fresh one)");
     app.add_option("--ops", s.gen.ops, "commands in the script")->check(CLI::Range(1, 1000000));
     app.add_option("--files", s.gen.files, "file names used")->check(CLI::Range(1, 64));
