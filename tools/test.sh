@@ -42,6 +42,11 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# Random and fuzzed scripts never run as root: they run as this unprivileged user.
+if [ "$(id -u)" -eq 0 ] && ! id -u dravik-test >/dev/null 2>&1; then
+    useradd --system --no-create-home --shell /usr/sbin/nologin dravik-test
+fi
+
 # Every C++ file is formatted with the repository's .clang-format: a difference fails.
 find src tests tools bench -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror
 
