@@ -40,12 +40,6 @@ std::uint32_t GetWord(const unsigned char* at) {
     return value;
 }
 
-// The Win32 code for a failed socket transfer; a driver that went away is a broken pipe.
-DWORD TransportError(int error) {
-    if (error == 0 || error == ECONNRESET || error == EPIPE) return ERROR_BROKEN_PIPE;
-    return Win32ErrorFromErrno(error);
-}
-
 // Sends every byte; false with errno set (0 for none) when the connection fails.
 bool SendAll(int fd, const void* data, std::size_t size) {
     const char* at = static_cast<const char*>(data);
@@ -77,7 +71,7 @@ bool ReceiveAll(int fd, void* data, std::size_t size) {
 }
 
 BOOL FailTransport(DeviceObject& device) {
-    DWORD code = TransportError(errno);
+    DWORD code = Win32ErrorFromErrno(errno, ErrnoUse::DriverConnection);
     device.broken = true;
     return Fail(code);
 }

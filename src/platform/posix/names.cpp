@@ -120,10 +120,7 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     if (!posix::ResolveName(lpPathName, path, error)) return Fail(error);
     path = posix::WithoutTrailingSlash(path);
     if (mkdir(path.c_str(), 0777) == 0) return TRUE;
-    if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
-    // A missing or non-directory parent is a missing path, whichever component it is.
-    if (errno == ENOENT || errno == ENOTDIR) return Fail(ERROR_PATH_NOT_FOUND);
-    return posix::FailFromErrno(path);
+    return posix::FailFromErrno(posix::ErrnoUse::MakeDirectory, path);
 }
 
 BOOL RemoveDirectoryA(LPCSTR lpPathName) {
@@ -139,9 +136,7 @@ BOOL RemoveDirectoryA(LPCSTR lpPathName) {
         return Fail(ERROR_SHARING_VIOLATION);
     if (posix::IsReadOnly(path, st)) return Fail(ERROR_ACCESS_DENIED);
     if (rmdir(path.c_str()) == 0) return TRUE;
-    // POSIX lets rmdir report a folder that is not empty with either code.
-    if (errno == EEXIST) errno = ENOTEMPTY;
-    return posix::FailFromErrno(path);
+    return posix::FailFromErrno(posix::ErrnoUse::RemoveDirectory, path);
 }
 
 BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {

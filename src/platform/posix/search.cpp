@@ -62,10 +62,7 @@ bool MatchingNames(const std::string& directory, const std::string& pattern, std
                    DWORD& error) {
     DIR* dir = opendir(directory.c_str());
     if (dir == nullptr) {
-        // A file used as a directory is an invalid name; a missing one a missing path.
-        error = errno == ENOTDIR  ? ERROR_INVALID_NAME
-                : errno == ENOENT ? ERROR_PATH_NOT_FOUND
-                                  : posix::Win32ErrorFromErrno(errno, directory);
+        error = posix::Win32ErrorFromErrno(errno, posix::ErrnoUse::ListDirectory, directory);
         return false;
     }
     bool driveRoot = posix::IsMappedRoot(directory);
