@@ -32,6 +32,10 @@ command -v man >/dev/null || missing+=(man-db)
 command -v mkfs.exfat >/dev/null || missing+=(exfatprogs)
 command -v mount.exfat-fuse >/dev/null || missing+=(exfat-fuse)
 command -v ntfs-3g >/dev/null || missing+=(ntfs-3g)
+# faultfs, the FUSE file system of the fault tests.
+[ -f /usr/include/fuse3/fuse.h ] || missing+=(libfuse3-dev)
+command -v fusermount3 >/dev/null || missing+=(fuse3)
+command -v pkg-config >/dev/null || missing+=(pkg-config)
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "missing: ${missing[*]} (run as root to install them with apt-get)" >&2
