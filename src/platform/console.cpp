@@ -60,6 +60,9 @@ void Setup() {
     // A reader of the transcript that goes away must not end the run: the commands
     // still run to the end of the script, as they do on Windows.
     std::signal(SIGPIPE, SIG_IGN);
+    // A write past the process's file-size limit fails (EFBIG, reported as 112) and
+    // keeps what fitted, instead of ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

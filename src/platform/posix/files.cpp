@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "platform/posix/async.h"
+#include "platform/posix/data_open.h"
 #include "platform/posix/devices.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
@@ -123,10 +124,13 @@ HANDLE OpenExisting(const std::string& path, const struct stat& st, DWORD access
     if (truncate && st.st_size > 0 && ViewMapped(st.st_dev, st.st_ino)) return FailHandle(ERROR_USER_MAPPED_FILE);
 
     int mode = OpenMode(access) | O_CLOEXEC | ((flags & FILE_FLAG_WRITE_THROUGH) ? O_DSYNC : 0);
-    int fd = ::open(path.c_str(), mode);
-    if (fd < 0 && errno == EACCES && (access & (GENERIC_READ | GENERIC_WRITE)) == 0)
+    DWORD openError = 0;
+    int fd = OpenData(path, mode, openError);
+    if (fd < 0 && openError == ERROR_ACCESS_DENIED && (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
         fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);  // no data access is needed
-    if (fd < 0) return FailHandle(Win32ErrorFromErrno(errno, path));
+        if (fd < 0) openError = Win32ErrorFromErrno(errno, path);
+    }
+    if (fd < 0) return FailHandle(openError);
     if (truncate && S_ISREG(st.st_mode) && ::truncate(path.c_str(), 0) != 0) {
         DWORD code = Win32ErrorFromErrno(errno, path);
         ::close(fd);
@@ -242,6 +246,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
             return OpenDirectory(path, st, access, share, dwCreationDisposition, dwFlagsAndAttributes,
                                  trailingSeparator);
         if (trailingSeparator) return FailHandle(ERROR_INVALID_NAME);
+        if (IsUnopenableKind(st.st_mode)) return FailHandle(ERROR_CANT_ACCESS_FILE);
         return OpenExisting(path, st, access, share, dwCreationDisposition, dwFlagsAndAttributes);
     }
     if (errno != ENOENT) return FailHandle(Win32ErrorFromErrno(errno, path));

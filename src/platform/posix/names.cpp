@@ -8,9 +8,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "platform/posix/case_lookup.h"
+#include "platform/posix/data_open.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/file_times.h"
@@ -84,32 +87,88 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// Copies a regular file's data, attributes and last-access and last-write times
-// (sourceStatus) to target, which is made or truncated. Gives 0 or a Win32 code.
-DWORD CopyContents(const std::string& source, const posix::FileStatus& sourceStatus, const std::string& target,
-                   bool targetExists) {
-    Descriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) return posix::Win32ErrorFromErrno(errno, source);
-    int flags = O_WRONLY | O_CLOEXEC | (targetExists ? O_TRUNC : (O_CREAT | O_EXCL));
-    Descriptor out(open(target.c_str(), flags, 0666));
-    if (out.get() < 0) return posix::Win32ErrorFromErrno(errno, target);
+// Copies every byte of in to out. Gives 0 or a Win32 code.
+DWORD CopyData(int in, int out, const std::string& source, const std::string& target) {
     static char buffer[1 << 16];
     for (;;) {
-        ssize_t got = read(in.get(), buffer, sizeof buffer);
+        ssize_t got = read(in, buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR) continue;
             return posix::Win32ErrorFromErrno(errno, source);
         }
-        if (got == 0) break;
-        if (!WriteAll(out.get(), buffer, static_cast<size_t>(got))) return posix::Win32ErrorFromErrno(errno, target);
+        if (got == 0) return 0;
+        if (!WriteAll(out, buffer, static_cast<size_t>(got))) return posix::Win32ErrorFromErrno(errno, target);
     }
-    // The copy keeps the source's last-write time; its attributes follow, ARCHIVE
-    // added as for every newly written file.
+}
+
+// The folder that holds path.
+std::string FolderOf(const std::string& path) {
+    std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Fills the file at target (open as out) from source: data, last-access and last-write
+// times, and the source's attributes with ARCHIVE added, as for every newly written
+// file. Gives 0 or a Win32 code.
+DWORD FillCopy(const std::string& source, const posix::FileStatus& sourceStatus, int out,
+               const std::string& temporary) {
+    DWORD error = 0;
+    Descriptor in(posix::OpenData(source, O_RDONLY | O_CLOEXEC, error));
+    if (in.get() < 0) return error;
+    if (DWORD copyError = CopyData(in.get(), out, source, temporary)) return copyError;
     struct timespec times[2] = {sourceStatus.st.st_atim, sourceStatus.st.st_mtim};
-    if (futimens(out.get(), times) != 0) return posix::Win32ErrorFromErrno(errno, target);
+    if (futimens(out, times) != 0) return posix::Win32ErrorFromErrno(errno, temporary);
     DWORD bits = posix::GetAttributeBits(source, sourceStatus.st);
     if (bits == FILE_ATTRIBUTE_NORMAL) bits = 0;
-    return posix::SetAttributeBits(target, bits | FILE_ATTRIBUTE_ARCHIVE);
+    return posix::SetAttributeBits(temporary, bits | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+// Copies a regular file (sourceStatus) into the target that handles of the process
+// hold open: they see the new contents, as on Windows. Gives 0 or a Win32 code.
+DWORD CopyIntoOpenTarget(const std::string& source, const posix::FileStatus& sourceStatus, const std::string& target) {
+    DWORD error = 0;
+    int out = posix::OpenData(target, O_WRONLY | O_TRUNC | O_CLOEXEC, error);
+    if (out < 0) return error;
+    error = FillCopy(source, sourceStatus, out, target);
+    if (close(out) != 0 && error == 0) error = posix::Win32ErrorFromErrno(errno, target);
+    return error;
+}
+
+// Copies a regular file (sourceStatus) to target. Unless the target is open, the copy
+// is made under a temporary name in the target's folder and renamed over the target
+// once complete, so a copy that fails half-way leaves the target as it was (absent, or
+// with its old contents). Gives 0 or a Win32 code.
+DWORD CopyContents(const std::string& source, const posix::FileStatus& sourceStatus, const std::string& target,
+                   const struct stat* targetStat) {
+    if (targetStat != nullptr && posix::IsOpen(targetStat->st_dev, targetStat->st_ino))
+        return CopyIntoOpenTarget(source, sourceStatus, target);
+    std::string temporary = FolderOf(target) + "/.dravik-copy-XXXXXX";
+    int out = mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0) return posix::Win32ErrorFromErrno(errno, target);
+    // mkstemp makes the file for its owner only; a copy gets what a new file gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    DWORD error = fchmod(out, 0666 & ~mask) != 0 ? posix::Win32ErrorFromErrno(errno, temporary)
+                                                 : FillCopy(source, sourceStatus, out, temporary);
+    // A file system may refuse the data only when the file is closed.
+    if (close(out) != 0 && error == 0) error = posix::Win32ErrorFromErrno(errno, target);
+    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = posix::Win32ErrorFromErrno(errno, target);
+    if (error != 0) unlink(temporary.c_str());
+    return error;
+}
+
+// Deletes the source of a move across file systems. A server that still holds the
+// file open (EBUSY on an SMB mount) is given a short while to let it go.
+bool UnlinkMovedSource(const std::string& source) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (unlink(source.c_str()) == 0) return true;
+        if (errno != EBUSY) return false;
+        struct timespec pause {
+            0, 50L * 1000 * 1000
+        };
+        nanosleep(&pause, nullptr);
+    }
+    return false;
 }
 
 }  // namespace
@@ -197,11 +256,13 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     if (S_ISDIR(sourceStat.st_mode)) return Fail(ERROR_NOT_SAME_DEVICE);
     posix::FileStatus status;
     if (!posix::ReadFileStatus(source, status)) return posix::FailFromErrno(source);
-    if (DWORD copyError = CopyContents(source, status, target, false)) {
+    if (DWORD copyError = CopyContents(source, status, target, nullptr)) return Fail(copyError);
+    // The file ends in exactly one place: where the source cannot go, the copy goes.
+    if (!UnlinkMovedSource(source)) {
+        DWORD code = posix::Win32ErrorFromErrno(errno, source);
         unlink(target.c_str());
-        return Fail(copyError);
+        return Fail(code);
     }
-    if (unlink(source.c_str()) != 0) return posix::FailFromErrno(source);
     return TRUE;
 }
 
@@ -217,6 +278,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     // A directory cannot be copied, nor a file that waits for its last close to go.
     if (S_ISDIR(sourceStatus.st.st_mode) || posix::DeletePending(sourceStatus.st.st_dev, sourceStatus.st.st_ino))
         return Fail(ERROR_ACCESS_DENIED);
+    if (posix::IsUnopenableKind(sourceStatus.st.st_mode)) return Fail(ERROR_CANT_ACCESS_FILE);
     struct stat targetStat;
     bool targetExists = stat(target.c_str(), &targetStat) == 0;
     if (!targetExists && errno != ENOENT) return Fail(MissingNameError(target));
@@ -224,6 +286,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         if (DWORD parent = ParentError(target)) return Fail(parent);
     } else {
         if (S_ISDIR(targetStat.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (posix::IsUnopenableKind(targetStat.st_mode)) return Fail(ERROR_CANT_ACCESS_FILE);
         if (bFailIfExists) return Fail(ERROR_FILE_EXISTS);
         // A copy onto itself would destroy the source.
         if (SameFile(sourceStatus.st, targetStat)) return Fail(ERROR_SHARING_VIOLATION);
@@ -242,7 +305,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
             return Fail(ERROR_SHARING_VIOLATION);
         if (posix::ViewMapped(targetStat.st_dev, targetStat.st_ino)) return Fail(ERROR_USER_MAPPED_FILE);
     }
-    if (DWORD copyError = CopyContents(source, sourceStatus, target, targetExists)) return Fail(copyError);
+    if (DWORD copyError = CopyContents(source, sourceStatus, target, targetExists ? &targetStat : nullptr))
+        return Fail(copyError);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

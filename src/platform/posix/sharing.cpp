@@ -41,11 +41,6 @@ std::vector<PendingDelete>& PendingDeletes() {
     return *pending;
 }
 
-bool IsOpen(dev_t device, ino_t inode) {
-    return std::any_of(Registry().begin(), Registry().end(),
-                       [&](const Registration& r) { return r.device == device && r.inode == inode; });
-}
-
 // Removes the name of a pending delete whose file has no open left, unless the name
 // has come to stand for another file meanwhile.
 void FinishPendingDelete(dev_t device, ino_t inode) {
@@ -69,6 +64,11 @@ bool Allowed(DWORD access, DWORD share) {
 }
 
 }  // namespace
+
+bool IsOpen(dev_t device, ino_t inode) {
+    return std::any_of(Registry().begin(), Registry().end(),
+                       [&](const Registration& r) { return r.device == device && r.inode == inode; });
+}
 
 DWORD CheckSharing(dev_t device, ino_t inode, DWORD access, DWORD share) {
     if ((access & kDataAccess) == 0) return 0;

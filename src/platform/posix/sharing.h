@@ -24,6 +24,9 @@ void RegisterSharing(const OpenFile& file, DWORD access, DWORD share);
 // Removes the open's registration (its last handle is closing).
 void ReleaseSharing(const OpenFile& file);
 
+// True when a handle of the process holds the file open.
+bool IsOpen(dev_t device, ino_t inode);
+
 // True when an open with data access and without FILE_SHARE_DELETE holds the file:
 // deleting or renaming it then gives ERROR_SHARING_VIOLATION.
 bool OpenWithoutDeleteSharing(dev_t device, ino_t inode);
