@@ -86,7 +86,7 @@ int Planted(Fault fault, const char* path) { return Planted(*g_rules.current(), 
 // the file held then.
 struct Handle {
     int fd = -1;
-    int readError = 0, writeError = 0, fsyncError = 0;
+    int readError = 0, writeError = 0, fsyncError = 0, flushError = 0;
     bool drop = false, stale = false;
     std::string snapshot;
 };
@@ -184,6 +184,7 @@ int Keep(const char* path, int fd, fuse_file_info* fi) {
     if (handle->readError == 0) handle->readError = Planted(*rules, Fault::Pagein, path);
     handle->writeError = Planted(*rules, Fault::Write, path);
     handle->fsyncError = Planted(*rules, Fault::Fsync, path);
+    handle->flushError = Planted(*rules, Fault::Flush, path);
     handle->drop = Planted(*rules, Fault::Drop, path) != 0;
     handle->stale = Planted(*rules, Fault::Stale, path) != 0;
     if (handle->stale) {
@@ -234,7 +235,10 @@ int Write(const char*, const char* buffer, size_t size, off_t offset, fuse_file_
 int StatFs(const char* path, struct statvfs* st) { return Result(statvfs(Real(path).c_str(), st)); }
 
 // A close error of the source (a full disk found late) reaches the caller's close.
-int Flush(const char*, fuse_file_info* fi) { return Result(close(dup(HandleOf(fi)->fd))); }
+int Flush(const char*, fuse_file_info* fi) {
+    if (HandleOf(fi)->flushError != 0) return HandleOf(fi)->flushError;
+    return Result(close(dup(HandleOf(fi)->fd)));
+}
 
 int Release(const char*, fuse_file_info* fi) {
     std::unique_ptr<Handle> handle(HandleOf(fi));

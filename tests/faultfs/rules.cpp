@@ -11,10 +11,11 @@ namespace faultfs {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Fault>, 8> kFaults{{
+constexpr std::array<std::pair<std::string_view, Fault>, 9> kFaults{{
     {"read", Fault::Read},
     {"write", Fault::Write},
     {"fsync", Fault::Fsync},
+    {"flush", Fault::Flush},
     {"readdir", Fault::Readdir},
     {"pagein", Fault::Pagein},
     {"stale", Fault::Stale},

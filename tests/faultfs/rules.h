@@ -8,6 +8,7 @@
 //            reaches the file system and the file cannot be mapped)
 //   write    every write fails (direct I/O, as for read)
 //   fsync    fsync and fdatasync fail
+//   flush    closing a descriptor fails (as a network mount refuses data at close)
 //   readdir  reading the directory fails
 //   pagein   every read fails, but the file is opened through the page cache, so it
 //            can be mapped and the fault comes when the view is paged in
@@ -27,7 +28,7 @@
 
 namespace faultfs {
 
-enum class Fault { Read, Write, Fsync, Readdir, Pagein, Stale, Drop, KeepOld };
+enum class Fault { Read, Write, Fsync, Flush, Readdir, Pagein, Stale, Drop, KeepOld };
 
 struct Rule {
     Fault fault;

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "platform/posix/errors.h"
 #include "platform/posix/locks.h"
 #include "platform/posix/sharing.h"
 
@@ -12,7 +15,15 @@ namespace posix {
 OpenFile::~OpenFile() {
     ReleaseLocks(*this);
     ReleaseSharing(*this);
-    if (fd >= 0) ::close(fd);
+    closeDescriptor();
+}
+
+DWORD OpenFile::closeDescriptor() {
+    if (fd < 0) return 0;
+    int result = ::close(fd);
+    fd = -1;
+    // On Linux the descriptor is gone even when close is interrupted.
+    return result == 0 || errno == EINTR ? 0 : Win32ErrorFromErrno(errno, path);
 }
 
 }  // namespace posix

@@ -19,6 +19,9 @@ struct OpenFile {
     ino_t inode = 0;
     bool overlapped = false;  // opened with FILE_FLAG_OVERLAPPED
     bool directory = false;
+    // Closes the descriptor; the Win32 code of a failed close, 0 for none. Some file
+    // systems refuse written data only there (a network mount out of space).
+    DWORD closeDescriptor();
     ~OpenFile();
 };
 
@@ -31,6 +34,8 @@ struct FileHandle : HandleObject {
     bool canWriteAttributes() const { return (attributeAccess & FILE_WRITE_ATTRIBUTES) != 0; }
     bool canRead() const { return (access & GENERIC_READ) != 0; }
     bool canWrite() const { return (access & GENERIC_WRITE) != 0; }
+    // The last handle of the open closes its descriptor and reports how that went.
+    DWORD release() override { return file.use_count() == 1 ? file->closeDescriptor() : 0; }
 };
 
 }  // namespace posix

@@ -45,8 +45,16 @@ bool RemoveHandle(HANDLE handle) {
 }  // namespace posix
 
 BOOL CloseHandle(HANDLE hObject) {
-    if (!posix::RemoveHandle(hObject)) {
+    posix::HandleObject* object = posix::LookupHandle(hObject);
+    if (object == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // The handle is closed whatever the release reports.
+    DWORD code = object->release();
+    posix::RemoveHandle(hObject);
+    if (code != 0) {
+        SetLastError(code);
         return FALSE;
     }
     return TRUE;

@@ -12,6 +12,9 @@ namespace posix {
 
 struct HandleObject {
     virtual ~HandleObject() = default;
+    // Called by CloseHandle before the object goes: lets go of what the handle holds
+    // and gives the Win32 code of a failure to do so (0 for none).
+    virtual DWORD release() { return 0; }
 };
 
 // Puts the object in the table and gives its new handle.

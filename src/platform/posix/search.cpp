@@ -39,11 +39,12 @@ bool ListsBefore(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-// The find data of one entry, or false when it vanished since the directory was read.
-bool Describe(const std::string& directory, const std::string& name, WIN32_FIND_DATAA& data) {
+// The find data of one entry: 0, ERROR_FILE_NOT_FOUND when it vanished since the
+// directory was read, or the code of a failure to read its status.
+DWORD Describe(const std::string& directory, const std::string& name, WIN32_FIND_DATAA& data) {
     std::string path = directory == "/" ? "/" + name : directory + "/" + name;
     posix::FileStatus status;
-    if (!posix::ReadFileStatus(path, status)) return false;
+    if (!posix::ReadFileStatus(path, status)) return posix::Win32ErrorFromErrno(errno, path);
     data = {};
     data.dwFileAttributes = posix::GetAttributeBits(path, name, status.st);
     data.ftCreationTime = status.creation;
@@ -54,7 +55,7 @@ bool Describe(const std::string& directory, const std::string& name, WIN32_FIND_
     data.nFileSizeLow = static_cast<DWORD>(size);
     // A name longer than the record holds is cut (Linux names are at most 255 bytes).
     std::strncpy(data.cFileName, name.c_str(), sizeof data.cFileName - 1);
-    return true;
+    return 0;
 }
 
 // The names of the directory that match the pattern, in listing order.
@@ -66,12 +67,19 @@ bool MatchingNames(const std::string& directory, const std::string& pattern, std
         return false;
     }
     bool driveRoot = posix::IsMappedRoot(directory);
+    // readdir tells its end from a failure only by errno.
+    errno = 0;
     while (struct dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
-        if (driveRoot && DotName(name)) continue;
-        if (posix::MatchesWildcard(pattern, name)) names.push_back(name);
+        if (!(driveRoot && DotName(name)) && posix::MatchesWildcard(pattern, name)) names.push_back(name);
+        errno = 0;
     }
+    int readError = errno;
     closedir(dir);
+    if (readError != 0) {
+        error = posix::Win32ErrorFromErrno(readError, posix::ErrnoUse::ListDirectory, directory);
+        return false;
+    }
     std::sort(names.begin(), names.end(), ListsBefore);
     return true;
 }
@@ -113,7 +121,10 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     auto search = std::make_unique<Search>();
     for (const std::string& name : names) {
         WIN32_FIND_DATAA data;
-        if (Describe(directory, name, data)) search->entries.push_back(data);
+        DWORD code = Describe(directory, name, data);
+        // An entry that is gone is not listed; one that cannot be read fails the search.
+        if (code == 0) search->entries.push_back(data);
+        if (code != 0 && code != ERROR_FILE_NOT_FOUND) return Fail(code), INVALID_HANDLE_VALUE;
     }
     if (search->entries.empty()) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
     *lpFindFileData = search->entries[0];
