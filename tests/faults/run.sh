@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs one fault test: tests/faults/run.sh DRAVIK-RUN DRAVIK FAULTFS SCRIPT.dvk
+#
+# The script runs with dravik-run on a file system made for it and undone afterwards,
+# also when the run fails: a script named disk-full-* on a 1 MiB tmpfs, a script named
+# faultfs-* on faultfs over a scratch folder, with the rules of faultfs.rules beside this
+# file. Mounting needs root and /dev/fuse; where the machine cannot mount, the test is
+# skipped (exit status 77) and says why.
+set -u
+runner=$1 dravik=$2 faultfs=$3 script=$4
+here=$(dirname "$(readlink -f "$0")")
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+
+[ "$(id -u)" -eq 0 ] || skip "mounting a file system for the test needs root"
+base=$(mktemp -d /tmp/dravik-fault.XXXXXX) || exit 1
+mounted=""
+cleanup() {
+    if [ -n "$mounted" ]; then umount "$mounted" 2>/dev/null || umount -l "$mounted"; fi
+    rm -rf "$base"
+}
+trap cleanup EXIT
+mkdir "$base/mnt"
+
+case $(basename "$script") in
+disk-full-*)
+    mount -t tmpfs -o size=1M dravik-full "$base/mnt" 2>/dev/null || skip "cannot mount a tmpfs here"
+    ;;
+faultfs-*)
+    [ -x "$faultfs" ] || skip "faultfs is not built (libfuse3-dev missing)"
+    [ -c /dev/fuse ] || skip "no /dev/fuse here"
+    mkdir "$base/src"
+    "$faultfs" "$base/src" "$base/mnt" --rules="$here/faultfs.rules" 2>/dev/null || skip "cannot mount faultfs here"
+    ;;
+*)
+    echo "no file system for $script" >&2
+    exit 2
+    ;;
+esac
+mounted=$base/mnt
+
+"$runner" --dravik "$dravik" --dir "$base/mnt" --timeout 60 "$script"
