@@ -5,11 +5,11 @@
 // and the words of the progress lines (TransferDirection).
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "files/file_object.h"
 #include "interpreter/output.h"
+#include "platform/view_copy.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ std::uint64_t FileObject::transferOffset() const {
 // A copy between the buffer and the mapped view at the seek distance. The view ends
 // where the file ended when it was mapped: a read copies what lies inside it (a short
 // read, as at the end of a file); a write that does not fit, or a write into a view
-// mapped for reading only, is refused.
+// mapped for reading only, is refused. A fault in the view gives its code and no bytes.
 ReturnCode FileObject::copyMapped(const TransferRequest& request) {
     std::uint64_t start = transferOffset();
     std::uint64_t inside = start < viewSize_ ? viewSize_ - start : 0;
@@ -136,12 +136,16 @@ ReturnCode FileObject::copyMapped(const TransferRequest& request) {
     if (request.write) {
         if ((accessFlags_ & kWrite) == 0) return ERROR_ACCESS_DENIED;
         if (request.length > inside) return ERROR_INVALID_ADDRESS;
-        if (request.length > 0) std::memcpy(view + start, request.buffer, request.length);
+        if (request.length == 0) return 0;
+        if (std::uint32_t fault = platform::CopyWithViewGuard(view + start, request.buffer, request.length))
+            return static_cast<ReturnCode>(fault);
         byteCount_ = request.length;
         return 0;
     }
     std::uint32_t length = request.length < inside ? request.length : static_cast<std::uint32_t>(inside);
-    if (length > 0) std::memcpy(request.buffer, view + start, length);
+    if (length == 0) return 0;
+    if (std::uint32_t fault = platform::CopyWithViewGuard(request.buffer, view + start, length))
+        return static_cast<ReturnCode>(fault);
     byteCount_ = length;
     return 0;
 }
