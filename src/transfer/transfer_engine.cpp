@@ -68,6 +68,7 @@ void placeRequest(OVERLAPPED& overlapped, std::uint64_t start, std::size_t index
 struct CallbackRequest {
     OVERLAPPED overlapped;
     bool completed;
+    DWORD error;  // the code its completion routine was given
 };
 
 const TransferDirection& DirectionOf(const FileObject::TransferRequest& request) {
@@ -158,7 +159,8 @@ ReturnCode FileObject::transferSynchronously(const TransferRequest& request) {
 }
 
 // One request, polled until it is no longer incomplete. An error found while polling
-// ends the polling and is not reported; the byte count shows what was moved.
+// ends the polling; a WRITE reports it, a READ does not (its byte count shows what was
+// moved).
 ReturnCode FileObject::transferSingleRequest(const TransferRequest& request) {
     OVERLAPPED overlapped{};
     placeRequest(overlapped, transferOffset(), 0, request.length);
@@ -171,15 +173,17 @@ ReturnCode FileObject::transferSingleRequest(const TransferRequest& request) {
         out::line(DirectionOf(request).polling, poll);
         BOOL finished = GetOverlappedResult(handle_, &overlapped, &moved, FALSE);
         byteCount_ = moved;
-        if (finished || GetLastError() != ERROR_IO_INCOMPLETE) break;
+        if (finished) return 0;
+        if (GetLastError() != ERROR_IO_INCOMPLETE) return request.write ? lastErrorCode() : 0;
         Sleep(0);
     }
-    return 0;
 }
 
-// Every request is started before the first wait; then each is waited for in order.
-// A request that did not start is not waited for (its event would never be set),
-// and the code of the first one becomes the ReturnCode. Uses up the request count.
+// Every request is started before the first wait; then each is waited for in order,
+// with one wait line per request. A request that did not start is not waited for (its
+// event would never be set), and the code of the first one becomes the ReturnCode; for
+// a WRITE, so does the code of the first request that completes with an error.
+// Uses up the request count.
 ReturnCode FileObject::transferWithEvents(const TransferRequest& request) {
     struct EventRequest {
         OVERLAPPED overlapped;
@@ -205,10 +209,11 @@ ReturnCode FileObject::transferWithEvents(const TransferRequest& request) {
     }
     for (std::size_t i = 0; i < n; ++i) {
         EventRequest& r = requests[i];
-        if (!r.started) continue;
         out::line(direction.eventWait + std::to_string(i + 1) + " to complete");
+        if (!r.started) continue;
         r.count = 0;
-        GetOverlappedResult(handle_, &r.overlapped, &r.count, TRUE);
+        BOOL done = GetOverlappedResult(handle_, &r.overlapped, &r.count, TRUE);
+        if (!done && request.write && rc == 0) rc = lastErrorCode();
         byteCount_ += r.count;
     }
     for (std::size_t i = 0; i < n; ++i)
@@ -220,7 +225,8 @@ ReturnCode FileObject::transferWithEvents(const TransferRequest& request) {
 // routines until every started request has run its own: the records live on this
 // stack frame, so none may complete after the transfer ends. With no request started
 // there is no wait; the code of the first request that did not start becomes the
-// ReturnCode. Uses up the request count and the callback flag.
+// ReturnCode, and for a WRITE then the code of the first one whose routine was given
+// an error. Uses up the request count and the callback flag.
 ReturnCode FileObject::transferWithCallbacks(const TransferRequest& request) {
     const TransferDirection& direction = DirectionOf(request);
     std::array<CallbackRequest, kMaxRequests> requests{};
@@ -253,12 +259,16 @@ ReturnCode FileObject::transferWithCallbacks(const TransferRequest& request) {
         };
         while (pending()) SleepEx(INFINITE, TRUE);
     }
+    for (std::size_t i = 0; i < n && request.write && rc == 0; ++i)
+        rc = static_cast<ReturnCode>(requests[i].error & 0xFFFF);
     return rc;
 }
 
 // hEvent of a callback request holds the address of the byte count to add to.
-void CALLBACK FileObject::ioCompletion(DWORD, DWORD bytes, LPOVERLAPPED overlapped) {
+void CALLBACK FileObject::ioCompletion(DWORD error, DWORD bytes, LPOVERLAPPED overlapped) {
     *reinterpret_cast<std::uint32_t*>(overlapped->hEvent) += bytes;
-    reinterpret_cast<CallbackRequest*>(overlapped)->completed = true;
+    auto* request = reinterpret_cast<CallbackRequest*>(overlapped);
+    request->completed = true;
+    request->error = error;
     out::line("           *** callback routine called *** ");
 }

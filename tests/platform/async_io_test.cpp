@@ -347,3 +347,38 @@ TEST_F(PendingTest, RoutineWaitsForTheAlertableSleep) {
 }
 
 }  // namespace
+
+// A write that fails (a device that is always full): carried out at submission, the
+// call fails at once with the error and nothing completes later; through the ring it
+// starts and completes with the error. Either way the code is 112.
+TEST_P(AsyncTest, AFailedWriteGivesItsErrorAtStartOrAtCompletion) {
+    HANDLE h = CreateFileA("Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char data[100] = {};
+    OVERLAPPED ov = at(0);
+    DWORD done = 7;
+    EXPECT_FALSE(WriteFile(h, data, sizeof data, &done, &ov));
+    if (ring()) {
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_IO_PENDING});
+        EXPECT_FAILS_WITH(GetOverlappedResult(h, &ov, &done, TRUE), ERROR_DISK_FULL);
+    } else {
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_DISK_FULL});
+    }
+    EXPECT_EQ(done, 0u);
+
+    OVERLAPPED ex = at(0);
+    SetLastError(0xDEAD);
+    BOOL started = WriteFileEx(h, data, sizeof data, &ex, Record);
+    EXPECT_EQ(started, ring() ? TRUE : FALSE);
+    if (!ring()) {
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_DISK_FULL});
+    }
+    SleepEx(ring() ? 1000 : 0, TRUE);
+    // A routine runs only for a request that started.
+    ASSERT_EQ(Completions.size(), ring() ? 1u : 0u);
+    if (ring()) {
+        EXPECT_EQ(Completions[0].error, DWORD{ERROR_DISK_FULL});
+    }
+    CloseHandle(h);
+}

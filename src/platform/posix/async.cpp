@@ -107,6 +107,16 @@ void Complete(AsyncState& state, std::unique_ptr<Request> request, long result) 
     if (request->routine != nullptr) state.routines.push_back({request->routine, error, bytes, ov});
 }
 
+// A request carried out at submission that failed before any byte moved: its call
+// fails at once with the error, as Windows fails a request that fails at start; no
+// event is set and no completion routine is queued for it.
+BOOL FailAtStart(OVERLAPPED* overlapped, long result) {
+    DWORD code = Win32ErrorFromErrno(static_cast<int>(-result));
+    overlapped->Internal = kErrorStatusBase | code;
+    overlapped->InternalHigh = 0;
+    return Fail(code);
+}
+
 // The whole read or write at once, as a byte count or a negative errno (when the
 // error came before any byte moved).
 long TransferNow(const Request& request, void* buffer, std::uint64_t offset) {
@@ -236,6 +246,7 @@ BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length
         // ReadFileEx/WriteFileEx on a handle opened without FILE_FLAG_OVERLAPPED: the
         // transfer happens now and moves the file pointer; only the routine waits.
         long result = TransferNow(*request, buffer, offset);
+        if (result < 0) return FailAtStart(overlapped, result);
         if (result > 0) lseek(handle.file->fd, static_cast<off_t>(offset + result), SEEK_SET);
         Complete(state, std::move(request), result);
         return started();
@@ -251,6 +262,7 @@ BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length
     }
 #endif
     long result = TransferNow(*request, buffer, offset);
+    if (result < 0) return FailAtStart(overlapped, result);
     Complete(state, std::move(request), result);
     return started();
 }

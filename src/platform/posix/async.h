@@ -10,7 +10,8 @@ namespace posix {
 // Starts one request at the OVERLAPPED offset. With a completion routine the request
 // is an ...Ex request: its routine is queued to run in a later alertable wait.
 // Gives what the Win32 call gives: FALSE with 997 once started (also when it already
-// completed, as Wine does), or FALSE with the code of a request that could not start.
+// completed, as Wine does), or FALSE with the code of a request that could not start
+// or that failed when it was carried out at submission.
 BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length, OVERLAPPED* overlapped,
                       LPOVERLAPPED_COMPLETION_ROUTINE routine);
 
