@@ -5,6 +5,8 @@
 #include <windows.h>
 #else
 #include <sys/mman.h>
+
+#include <cerrno>
 #endif
 
 namespace platform {
@@ -27,10 +29,15 @@ unsigned char* AllocateLargeBuffer(std::size_t size, bool populate) {
 #else
     void* data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED) return nullptr;
-    // Hints, both: without large pages, or on a kernel without MADV_POPULATE_WRITE
-    // (Linux 5.14), the buffer still works and is faulted in as it is touched.
+    // Large pages are a hint: without them the buffer works the same.
     madvise(data, size, MADV_HUGEPAGE);
-    if (populate) madvise(data, size, kPopulateWrite);
+    // A kernel without MADV_POPULATE_WRITE (before Linux 5.14) refuses it with EINVAL
+    // and the buffer is faulted in as it is touched; any other failure means the pages
+    // cannot be had (over the memory limit), which a touch would meet as a crash.
+    if (populate && madvise(data, size, kPopulateWrite) != 0 && errno != EINVAL) {
+        munmap(data, size);
+        return nullptr;
+    }
     return static_cast<unsigned char*>(data);
 #endif
 }

@@ -176,7 +176,8 @@ void writeCommand(ParsedCommand& cmd) {
         return;
     }
     bool prompt = PromptForWrites != 0 || line.prompt;
-    TransferBuffer buffer(WorkBuffer, line.span, true);
+    // A line that transfers nothing (/COUNT=0) needs no buffer of its length.
+    TransferBuffer buffer(WorkBuffer, line.count > 0 ? line.span : 0, true);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {
@@ -208,7 +209,7 @@ void readCommand(ParsedCommand& cmd) {
         ReportParseCode(st.rc);
         line.count = 0;
     }
-    TransferBuffer buffer(ReadBuffer, st.ok() ? line.span : 0, false);
+    TransferBuffer buffer(ReadBuffer, st.ok() && line.count > 0 ? line.span : 0, false);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {

@@ -26,18 +26,35 @@ struct RequestBuffer {
 };
 
 // Gives 0, or 8 (not enough memory) when the request cannot be declared in 32 bits or
-// its buffer cannot be had; nothing is sent then.
-ReturnCode ChooseBuffer(std::uint32_t dataLength, const ServerRequestSize& size, RequestBuffer& buffer) {
+// its buffer could not be addressed; nothing is sent then.
+ReturnCode CheckRequestSize(const ServerRequestSize& size) {
     if (size.input > UINT32_MAX) return ERROR_NOT_ENOUGH_MEMORY;
+    std::uint64_t bytes = size.whole > kBufferSize ? size.whole : kBufferSize;
+    return bytes > SIZE_MAX ? ERROR_NOT_ENOUGH_MEMORY : 0;
+}
+
+// Gives 0, or 8 when the buffer of a request of the checked size cannot be had.
+ReturnCode ChooseBuffer(std::uint32_t dataLength, const ServerRequestSize& size, RequestBuffer& buffer) {
     if (dataLength < kBufferSize && size.whole <= kBufferSize) {
         buffer.data = WorkBuffer;
         return 0;
     }
     std::uint64_t bytes = size.whole > kBufferSize ? size.whole : kBufferSize;
-    if (bytes > SIZE_MAX) return ERROR_NOT_ENOUGH_MEMORY;
     buffer.owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(bytes)]);
     if (!buffer.owned) return ERROR_NOT_ENOUGH_MEMORY;
     buffer.data = buffer.owned.get();
+    return 0;
+}
+
+// Sends the request through the open driver and gives its code; the request is made
+// only now, so that a missing driver costs no buffer of the request's size.
+ReturnCode SendRequest(HANDLE driver, std::uint32_t dataLength, std::uint32_t value, const std::string& name,
+                       const ServerRequestSize& size, RequestBuffer& buffer, DWORD& returned) {
+    if (ReturnCode rc = ChooseBuffer(dataLength, size, buffer)) return rc;
+    BuildServerRequest(buffer.data, value, name, dataLength);
+    if (!DeviceIoControl(driver, kServerControlCode, buffer.data, static_cast<DWORD>(size.input), buffer.data,
+                         static_cast<DWORD>(kBufferSize), &returned, nullptr))
+        return static_cast<ReturnCode>(GetLastError());
     return 0;
 }
 
@@ -59,22 +76,20 @@ void serverIoctlCommand(ParsedCommand& cmd) {
 
     RequestBuffer buffer;
     ServerRequestSize size = MeasureServerRequest(dataLength, name.size());
-    if (st.ok()) st.rc = ChooseBuffer(dataLength, size, buffer);
+    if (st.ok()) st.rc = CheckRequestSize(size);
     DWORD returned = 0;
     if (st.ok()) {
         out::line("   ... doing the server IOCTL ");
-        BuildServerRequest(buffer.data, value, name, dataLength);
         HANDLE driver = CreateFileA(kDriverName, 0, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (driver == INVALID_HANDLE_VALUE) {
             out::blank();
             out::line("                   ===> could not open VXD ");
-        } else if (!DeviceIoControl(driver, kServerControlCode, buffer.data, static_cast<DWORD>(size.input),
-                                    buffer.data, static_cast<DWORD>(kBufferSize), &returned, nullptr)) {
-            st.rc = static_cast<ReturnCode>(GetLastError());
+        } else {
+            st.rc = SendRequest(driver, dataLength, value, name, size, buffer, returned);
+            // Closed after its one request: left open, every SERVERIOCTL of a long run
+            // would keep a connection until the run ran out of handles.
+            CloseHandle(driver);
         }
-        // Closed after its one request: left open, every SERVERIOCTL of a long run
-        // would keep a connection until the run ran out of handles.
-        if (driver != INVALID_HANDLE_VALUE) CloseHandle(driver);
     }
 
     st.report("   ... ... the return code from the IOCTL is ", [&] {
