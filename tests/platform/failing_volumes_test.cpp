@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "fault_mount.h"
+#include "platform/view_copy.h"
 
 namespace {
 
@@ -41,6 +42,38 @@ TEST_F(FailingVolumeTest, ACloseThatFailsIsReported) {
     // The handle is gone all the same.
     EXPECT_FALSE(CloseHandle(h));
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+}
+
+TEST_F(FailingVolumeTest, AMapOfAFileThatCannotBeMappedIsNotSupported) {
+    std::ofstream(source() + "/direct.txt") << "data";
+    setRules("read direct.txt");
+    HANDLE h = CreateFileA(name("direct.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE mapping = CreateFileMappingA(h, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    SetLastError(0xDEAD);
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_SUPPORTED});
+    CloseHandle(mapping);
+    CloseHandle(h);
+}
+
+TEST_F(FailingVolumeTest, APageInThatFailsIsAFaultOfTheGuardedCopy) {
+    std::ofstream(source() + "/paged.txt") << std::string(8192, 'x');
+    setRules("pagein paged.txt");
+    HANDLE h = CreateFileA(name("paged.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE mapping = CreateFileMappingA(h, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    char buffer[100];
+    EXPECT_EQ(platform::CopyWithViewGuard(buffer, view, sizeof buffer), 999u);
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(h);
 }
 
 }  // namespace
