@@ -231,6 +231,12 @@ std::optional<Expect> Model::create(const Op& op) {
     bool sizeApplied = op.cmd == Cmd::Create && op.size >= 0 && disposition != Disposition::OpenAlways &&
                        disposition != Disposition::OpenExisting;
     bool writes = (op.access & AccessWrite) != 0;
+    // Truncating without write access is a bad parameter on Windows, checked before the
+    // name is looked up; Wine truncates (or finds no file) instead.
+    if (disposition == Disposition::TruncateExisting && !writes) {
+        if (options_.portable) return std::nullopt;
+        return code(ErrorInvalidParameter);
+    }
     // Setting a size on a read-only handle fails differently on Windows and Wine and
     // leaves the handle open: not generated.
     if (sizeApplied && (!writes || op.readOnly || static_cast<std::uint64_t>(op.size) > MaxFileSize))
@@ -249,10 +255,8 @@ std::optional<Expect> Model::create(const Op& op) {
     } else {
         if (disposition == Disposition::CreateNew) return code(ErrorFileExists);  // before sharing
         bool truncates = disposition == Disposition::CreateAlways || disposition == Disposition::TruncateExisting;
-        // Attributes given for an existing file, and TRUNCATE_EXISTING without write
-        // access, are where Windows and Wine part: not generated.
+        // Attributes given for an existing file are where Windows and Wine part: not generated.
         if (op.readOnly && attributesUsed) return std::nullopt;
-        if (disposition == Disposition::TruncateExisting && !writes) return std::nullopt;
         Reasons why;
         why.add(files_[file].readOnly && (writes || truncates), ErrorAccessDenied);
         for (auto& [id, d] : descs_)
