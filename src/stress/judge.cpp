@@ -1,17 +1,11 @@
 #include "stress/judge.h"
 
+#include <map>
+#include <set>
+
 namespace stress {
 
 namespace {
-
-std::string rcText(std::uint32_t rc) { return "rc " + std::to_string(rc); }
-
-std::string rcsText(const std::vector<std::uint32_t>& rcs) {
-    if (rcs.empty()) return "no return-code line";
-    std::string out;
-    for (auto rc : rcs) out += (out.empty() ? "" : ", ") + rcText(rc);
-    return out;
-}
 
 // Shows a piece of dump text on one line.
 std::string visible(std::string_view text) {
@@ -27,44 +21,19 @@ std::string visible(std::string_view text) {
     return out;
 }
 
-std::optional<Departure> judgeRead(const ScriptLine& line, const LineSeen& seen, Departure d) {
+// The data of a READ whose range holds zero bytes: its dump against the model's.
+std::optional<Departure> judgeDump(const ScriptLine& line, const LineSeen& seen, Departure d) {
     const Expect& e = line.expect;
-    if (e.rc != 0) {
-        if (!seen.reads.empty()) {
-            d.expected = rcText(e.rc);
-            d.got = "rc 0 (" + std::to_string(seen.reads.front().bytes) + " bytes read)";
-            return d;
-        }
-        if (seen.banner) {
-            d.expected = rcText(e.rc);
-            d.got = "another code";
-            return d;
-        }
-        return std::nullopt;
-    }
     for (std::size_t i = 0; i < e.reads.size(); ++i) {
+        if (e.reads[i].verify) continue;
         std::string which = e.reads.size() > 1 ? "transfer " + std::to_string(i + 1) + ": " : "";
-        if (i >= seen.reads.size()) {
+        if (i >= seen.reads.size() || seen.reads[i].bytes != e.reads[i].bytes) {
             d.expected = which + std::to_string(e.reads[i].bytes) + " bytes read";
-            d.got = which + "a failed read";
+            d.got = which + (i < seen.reads.size() ? std::to_string(seen.reads[i].bytes) + " bytes read" : "a failed read");
             return d;
-        }
-        const ReadSeen& r = seen.reads[i];
-        if (r.bytes != e.reads[i].bytes) {
-            d.expected = which + std::to_string(e.reads[i].bytes) + " bytes read";
-            d.got = which + std::to_string(r.bytes) + " bytes read";
-            return d;
-        }
-        if (e.reads[i].verify) {
-            if (r.bytes > 0 && (!r.compareOk || r.compareFailed)) {
-                d.expected = which + "data compare OK";
-                d.got = which + "data compare failed";
-                return d;
-            }
-            continue;
         }
         const std::string& dump = e.reads[i].dump;
-        std::string_view data = seen.text.substr(std::min(r.dataAt, seen.text.size()));
+        std::string_view data = seen.text.substr(std::min(seen.reads[i].dataAt, seen.text.size()));
         std::size_t n = 0;
         while (n < dump.size() && n < data.size() && dump[n] == data[n]) ++n;
         if (n < dump.size()) {
@@ -76,31 +45,16 @@ std::optional<Departure> judgeRead(const ScriptLine& line, const LineSeen& seen,
             return d;
         }
     }
-    if (seen.reads.size() > e.reads.size()) {
-        d.expected = std::to_string(e.reads.size()) + " transfers";
-        d.got = std::to_string(seen.reads.size()) + " transfers";
-        return d;
-    }
     return std::nullopt;
 }
 
-std::optional<Departure> judgeLine(const ScriptLine& line, const LineSeen& seen, int number) {
-    Departure d;
-    d.line = number;
-    d.command = std::string(cmdWord(line.op.cmd));
+// What the transcript shows and dravik does not check.
+std::optional<Departure> judgeShown(const ScriptLine& line, const LineSeen& seen, Departure d) {
     const Expect& e = line.expect;
-    if (!seen.parseMessage.empty()) {
-        d.expected = rcText(e.rc);
-        d.got = seen.parseMessage;
-        return d;
-    }
-    if (e.read) return judgeRead(line, seen, d);
-    bool rcsRight = static_cast<int>(seen.rcs.size()) == e.rcLines;
-    for (auto rc : seen.rcs) rcsRight = rcsRight && rc == e.rc;
-    if (e.rcLines == 0 && e.groupShown && !seen.groupShown) rcsRight = false;
-    if (!rcsRight) {
-        d.expected = e.rcLines == 0 ? rcText(e.rc) + (e.groupShown ? " (a group shown)" : "") : rcText(e.rc);
-        d.got = rcsText(seen.rcs);
+    if (e.read && e.rc == 0) return judgeDump(line, seen, d);
+    if (e.groupShown && !seen.groupShown) {
+        d.expected = "a group shown";
+        d.got = "no group";
         return d;
     }
     if (e.size && seen.size != e.size) {
@@ -111,6 +65,21 @@ std::optional<Departure> judgeLine(const ScriptLine& line, const LineSeen& seen,
     return std::nullopt;
 }
 
+Departure fromFailure(const runner::Failure& f, const std::string& message) {
+    Departure d;
+    d.line = static_cast<int>(f.line);
+    d.command = f.command;
+    if (f.kind == "hung" || f.kind == "crashed") {
+        d.expected = "the line to run to its end";
+        d.got = message;
+        return d;
+    }
+    d.expected = f.expected;
+    d.got = f.got;
+    if (f.offset) d.detail = "file offset " + std::to_string(*f.offset);
+    return d;
+}
+
 }  // namespace
 
 std::string Departure::describe() const {
@@ -119,36 +88,48 @@ std::string Departure::describe() const {
     return out;
 }
 
-std::optional<Departure> judge(const Script& script, const TranscriptSeen& seen, const std::string& end) {
+std::optional<Departure> judge(const Script& script, const TranscriptSeen& seen, const runner::ScriptResult& results) {
+    std::map<long, const runner::Failure*> failed;  // the first failure of each line
+    for (const auto& f : results.failures) failed.emplace(f.line, &f);
+    std::set<long> ended;
+    for (const auto& record : results.records)
+        if (runner::Text(record, "event") == "end") ended.insert(static_cast<long>(runner::Number(record, "line")));
     for (std::size_t k = 0; k < script.lines.size(); ++k) {
-        std::size_t at = k + 1;  // transcript line 0 is the header comment
-        if (at >= seen.lines.size() || (at + 1 == seen.lines.size() && !seen.ended)) {
-            Departure d;
-            d.line = Script::lineNumber(k);
-            d.command = std::string(cmdWord(script.lines[k].op.cmd));
+        int number = Script::lineNumber(k);
+        if (auto f = failed.find(number); f != failed.end()) return fromFailure(*f->second, results.message);
+        Departure d;
+        d.line = number;
+        d.command = std::string(cmdWord(script.lines[k].op.cmd));
+        if (!ended.contains(number)) {
             d.expected = "the line to run to its end";
-            d.got = "dravik ended (" + end + ")";
+            d.got = results.message.empty() ? "no end record" : results.message;
             return d;
         }
-        if (auto d = judgeLine(script.lines[k], seen.lines[at], Script::lineNumber(k))) return d;
+        std::size_t at = k + 1;  // transcript line 0 is the header comment
+        if (at >= seen.lines.size()) {
+            d.expected = "the line in the transcript";
+            d.got = "a transcript that ends before it";
+            return d;
+        }
+        const Expect& e = script.lines[k].expect;
+        bool shows = (e.read && e.rc == 0 && !e.reads.empty() && !e.reads.front().verify) || e.groupShown || e.size;
+        if (shows)
+            if (auto shown = judgeShown(script.lines[k], examine(seen.lines[at]), d)) return shown;
     }
-    if (!seen.ended) {
-        Departure d;
-        d.line = static_cast<int>(script.lines.size()) + 1;
-        d.command = "end of input";
-        d.expected = "normal termination";
-        d.got = "dravik ended (" + end + ")";
-        return d;
-    }
-    return std::nullopt;
+    if (results.failures.empty()) return std::nullopt;
+    Departure d = fromFailure(results.failures.front(), results.message);  // after the last command
+    d.line = static_cast<int>(script.lines.size()) + 2;
+    d.command = "end of input";
+    d.expected = "normal termination";
+    return d;
 }
 
 std::vector<Departure> compareAll(const Script& script, const TranscriptSeen& one, const TranscriptSeen& other) {
     std::vector<Departure> out;
     for (std::size_t k = 0; k < script.lines.size(); ++k) {
         std::size_t at = k + 1;
-        std::string a = at < one.lines.size() ? summary(one.lines[at]) : "nothing (dravik ended)";
-        std::string b = at < other.lines.size() ? summary(other.lines[at]) : "nothing (dravik ended)";
+        std::string a = at < one.lines.size() ? summary(examine(one.lines[at])) : "nothing (dravik ended)";
+        std::string b = at < other.lines.size() ? summary(examine(other.lines[at])) : "nothing (dravik ended)";
         if (a != b) {
             Departure d;
             d.line = Script::lineNumber(k);

@@ -1,11 +1,17 @@
-// The judge: the first line where a transcript departs from the model's prediction,
-// and the first line where two builds' transcripts of one script differ.
+// The judge: the first line where a run departs from the model's prediction, and the
+// first line where two builds' runs of one script differ.
+//
+// dravik itself checks every /RC=, /EXPECTED= and /VERIFY of a line; its results
+// records carry those verdicts, read as dravik-run reads them. What dravik does not
+// check (the dump of a range that holds zero bytes, a file size, a search group shown)
+// the judge reads from the transcript.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "runner/script_result.h"
 #include "stress/script.h"
 #include "stress/transcript.h"
 
@@ -23,10 +29,10 @@ struct Departure {
     std::string describe() const;
 };
 
-// end: how dravik ended, for a transcript that stops early ("exit status 0", "signal 11").
-std::optional<Departure> judge(const Script& script, const TranscriptSeen& seen, const std::string& end);
+// results: the records of the run, judged (runner::Judge) with how dravik ended.
+std::optional<Departure> judge(const Script& script, const TranscriptSeen& seen, const runner::ScriptResult& results);
 
-// Every line where two transcripts of the same script differ, in order.
+// Every line where two runs of the same script differ, in order.
 std::vector<Departure> compareAll(const Script& script, const TranscriptSeen& one, const TranscriptSeen& other);
 
 }  // namespace stress

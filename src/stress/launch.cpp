@@ -98,6 +98,14 @@ bool Launcher::makeFolder(const std::string& script, std::string& folder, std::s
         return false;
     }
     writeFile(folder + "/script.dvk", script);
+    // dravik writes its records there, as the unprivileged user.
+    std::string results = folder + "/results.jsonl";
+    writeFile(results, "");
+    if (drop_ && chown(results.c_str(), uid_, gid_) != 0) {
+        error = "cannot hand the results file to " + options_.user;
+        removeTree(folder);
+        return false;
+    }
     return true;
 }
 
@@ -108,6 +116,7 @@ pid_t Launcher::spawn(const std::string& folder) {
     int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
     std::vector<std::string> envText = env_;
     envText.push_back("HOME=" + scratch);
+    envText.push_back("DRAVIK_RESULTS=" + folder + "/results.jsonl");
     std::vector<char*> argv, envp;
     for (auto& a : options_.command) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -132,34 +141,54 @@ pid_t Launcher::spawn(const std::string& folder) {
     return pid;
 }
 
-// Waits for dravik within the time limit; the end as the judge reports it.
-std::string Launcher::await(pid_t pid, bool& ok) {
+// Waits for dravik within the time limit.
+runner::ProcessEnd Launcher::await(pid_t pid) {
+    runner::ProcessEnd end;
     int status = 0;
-    bool killed = false;
     int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     pollfd p{pidfd, POLLIN, 0};
     if (pidfd >= 0 && poll(&p, 1, options_.timeoutSeconds * 1000) == 0) {
         kill(-pid, SIGKILL);
-        killed = true;
+        end.how = runner::ProcessEnd::How::TimedOut;
     }
     if (pidfd >= 0) close(pidfd);
     waitpid(pid, &status, 0);
     kill(-pid, SIGKILL);  // whatever the run left behind in its process group goes with it
-    ok = !killed && WIFEXITED(status) && WEXITSTATUS(status) < 126;
-    if (killed) return "killed after " + std::to_string(options_.timeoutSeconds) + " s";
-    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-    return "exit status " + std::to_string(WEXITSTATUS(status));
+    end.timeoutSeconds = static_cast<unsigned>(options_.timeoutSeconds);
+    if (end.how == runner::ProcessEnd::How::TimedOut) return end;
+    if (WIFSIGNALED(status)) {
+        end.how = runner::ProcessEnd::How::Crashed;
+        end.detail = "signal " + std::to_string(WTERMSIG(status));
+        return end;
+    }
+    end.code = static_cast<unsigned long>(WEXITSTATUS(status));
+    return end;
 }
+
+namespace {
+
+std::string endText(const runner::ProcessEnd& end) {
+    if (end.how == runner::ProcessEnd::How::TimedOut) return "killed after " + std::to_string(end.timeoutSeconds) + " s";
+    if (end.how == runner::ProcessEnd::How::Crashed) return end.detail;
+    return "exit status " + std::to_string(end.code);
+}
+
+}  // namespace
 
 Launched Launcher::run(const std::string& script) {
     Launched result;
     std::string folder;
     if (!makeFolder(script, folder, result.end)) return result;
     pid_t pid = spawn(folder);
-    if (pid < 0)
+    if (pid < 0) {
         result.end = "cannot start dravik";
-    else
-        result.end = await(pid, result.ok);
+    } else {
+        runner::ProcessEnd end = await(pid);
+        result.end = endText(end);
+        result.ok = end.how == runner::ProcessEnd::How::Exited && end.code < 126;
+        runner::ReadRecords(folder + "/results.jsonl", result.results);
+        runner::Judge(end, result.results);
+    }
     result.transcript = readFile(folder + "/transcript.txt");
     if (!options_.keep.empty()) {
         std::string target = options_.keep + "/" + folder.substr(folder.rfind('/') + 1);

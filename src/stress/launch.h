@@ -1,12 +1,15 @@
 // Runs one script through a dravik in a fresh scratch folder, confined: as an
 // unprivileged user when started as root, with a limit on file sizes and on time,
-// the script on standard input and the transcript kept outside the scratch folder.
+// the script on standard input; the transcript and the results records are kept
+// outside the scratch folder.
 #pragma once
 
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
+
+#include "runner/script_result.h"
 
 namespace stress {
 
@@ -23,6 +26,9 @@ struct Launched {
     std::string transcript;
     std::string end;  // "exit status 0", "signal 9", "killed after 300 s"
     bool ok = false;  // started and ended by itself
+    // dravik's results records, judged as dravik-run judges them: the failed checks,
+    // and where a run that hung or died was.
+    runner::ScriptResult results;
 };
 
 class Launcher {
@@ -34,7 +40,7 @@ public:
 private:
     bool makeFolder(const std::string& script, std::string& folder, std::string& error);
     pid_t spawn(const std::string& folder);
-    std::string await(pid_t pid, bool& ok);
+    runner::ProcessEnd await(pid_t pid);
 
     LaunchOptions options_;
     bool drop_ = false;

@@ -142,7 +142,7 @@ private:
         std::string text = script.text();
         Launched one = main_.run(text);
         TranscriptSeen seen = readTranscript(one.transcript);
-        if (s_.against.empty()) return judge(script, seen, one.end);
+        if (s_.against.empty()) return judge(script, seen, one.results);
         Launched two = other_.run(text);
         TranscriptSeen otherSeen = readTranscript(two.transcript);
         for (auto& d : compareAll(script, seen, otherSeen)) {

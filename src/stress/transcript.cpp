@@ -64,16 +64,21 @@ TranscriptSeen readTranscript(std::string_view text) {
     while (at != std::string_view::npos) {
         std::size_t begin = at + Prompt.size();
         std::size_t next = text.find(Prompt, begin);
-        LineSeen line;
-        line.text = text.substr(begin, next == std::string_view::npos ? std::string_view::npos : next - begin);
-        readLine(line);
-        seen.lines.push_back(std::move(line));
+        seen.lines.push_back(
+            text.substr(begin, next == std::string_view::npos ? std::string_view::npos : next - begin));
         at = next;
     }
-    seen.ended = text.find("\n normal termination \n") != std::string_view::npos;
+    seen.ended = text.rfind("\n normal termination \n") != std::string_view::npos;
     // The prompt that end of input answers belongs to no line.
-    if (!seen.lines.empty() && seen.lines.back().text.starts_with("\n normal termination ")) seen.lines.pop_back();
+    if (!seen.lines.empty() && seen.lines.back().starts_with("\n normal termination ")) seen.lines.pop_back();
     return seen;
+}
+
+LineSeen examine(std::string_view text) {
+    LineSeen line;
+    line.text = text;
+    readLine(line);
+    return line;
 }
 
 std::string summary(const LineSeen& line) {

@@ -29,12 +29,16 @@ struct LineSeen {
 };
 
 struct TranscriptSeen {
-    std::vector<LineSeen> lines;  // lines[k] belongs to input line k + 1
-    bool ended = false;           // " normal termination " was written
+    std::vector<std::string_view> lines;  // lines[k] belongs to input line k + 1
+    bool ended = false;                   // " normal termination " was written
 };
 
-// Reads a transcript; the returned views point into text.
+// Cuts a transcript into its lines; the returned views point into text.
 TranscriptSeen readTranscript(std::string_view text);
+
+// What one line's part of the transcript shows. Only the lines that are judged by
+// their text are examined, which keeps a long soak's judgement cheap.
+LineSeen examine(std::string_view text);
 
 // A one-line account of a line's results, the same for two builds that agree
 // (dump data is compared by its bytes).
