@@ -29,7 +29,8 @@ std::optional<Departure> judgeDump(const ScriptLine& line, const LineSeen& seen,
         std::string which = e.reads.size() > 1 ? "transfer " + std::to_string(i + 1) + ": " : "";
         if (i >= seen.reads.size() || seen.reads[i].bytes != e.reads[i].bytes) {
             d.expected = which + std::to_string(e.reads[i].bytes) + " bytes read";
-            d.got = which + (i < seen.reads.size() ? std::to_string(seen.reads[i].bytes) + " bytes read" : "a failed read");
+            d.got =
+                which + (i < seen.reads.size() ? std::to_string(seen.reads[i].bytes) + " bytes read" : "a failed read");
             return d;
         }
         const std::string& dump = e.reads[i].dump;

@@ -168,7 +168,8 @@ runner::ProcessEnd Launcher::await(pid_t pid) {
 namespace {
 
 std::string endText(const runner::ProcessEnd& end) {
-    if (end.how == runner::ProcessEnd::How::TimedOut) return "killed after " + std::to_string(end.timeoutSeconds) + " s";
+    if (end.how == runner::ProcessEnd::How::TimedOut)
+        return "killed after " + std::to_string(end.timeoutSeconds) + " s";
     if (end.how == runner::ProcessEnd::How::Crashed) return end.detail;
     return "exit status " + std::to_string(end.code);
 }
