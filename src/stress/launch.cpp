@@ -41,6 +41,20 @@ int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return
 
 void removeTree(const std::string& path) { nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS); }
 
+// A new folder dravik-stress-XXXXXX in parent, readable by all.
+bool freshFolder(const std::string& parent, std::string& folder, std::string& error) {
+    std::string pattern = parent + "/dravik-stress-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) {
+        error = "cannot make a folder in " + parent + ": " + std::strerror(errno);
+        return false;
+    }
+    folder = buffer.data();
+    chmod(folder.c_str(), 0755);
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> dravikCommand(const std::string& path) {
@@ -78,39 +92,34 @@ bool Launcher::prepare(const LaunchOptions& options, std::string& error) {
     return true;
 }
 
-// The run's folder: the script and the transcript beside the scratch folder, which
-// belongs to the user that runs dravik and holds nothing but what the script makes.
-bool Launcher::makeFolder(const std::string& script, std::string& folder, std::string& error) {
-    std::string pattern = options_.parent + "/dravik-stress-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) {
-        error = "cannot make a folder in " + options_.parent + ": " + std::strerror(errno);
+// The run's folder, on a local file system, holds the script, the transcript and the
+// results records, which the file system under test must not touch; the scratch folder
+// on the file system under test belongs to the user that runs dravik and holds nothing
+// but what the script makes.
+bool Launcher::makeFolders(const std::string& script, RunFolders& folders, std::string& error) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string local = options_.keep.empty() ? (tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") : options_.keep;
+    if (!freshFolder(local, folders.run, error)) return false;
+    if (!freshFolder(options_.parent, folders.scratch, error)) {
+        removeTree(folders.run);
         return false;
     }
-    folder = buffer.data();
-    std::string scratch = folder + "/scratch";
-    chmod(folder.c_str(), 0755);
-    mkdir(scratch.c_str(), 0755);
-    if (drop_ && chown(scratch.c_str(), uid_, gid_) != 0) {
-        error = "cannot hand the scratch folder to " + options_.user;
-        removeTree(folder);
-        return false;
-    }
-    writeFile(folder + "/script.dvk", script);
-    // dravik writes its records there, as the unprivileged user.
-    std::string results = folder + "/results.jsonl";
-    writeFile(results, "");
-    if (drop_ && chown(results.c_str(), uid_, gid_) != 0) {
-        error = "cannot hand the results file to " + options_.user;
-        removeTree(folder);
+    std::string results = folders.run + "/results.jsonl";
+    writeFile(folders.run + "/script.dvk", script);
+    writeFile(results, "");  // dravik writes its records there, as the unprivileged user
+    if (!options_.keep.empty()) symlink(folders.scratch.c_str(), (folders.run + "/scratch").c_str());
+    if (drop_ && (chown(folders.scratch.c_str(), uid_, gid_) != 0 || chown(results.c_str(), uid_, gid_) != 0)) {
+        error = "cannot hand the scratch folder and the results file to " + options_.user;
+        removeTree(folders.run);
+        removeTree(folders.scratch);
         return false;
     }
     return true;
 }
 
-pid_t Launcher::spawn(const std::string& folder) {
-    std::string scratch = folder + "/scratch";
+pid_t Launcher::spawn(const RunFolders& folders) {
+    const std::string& folder = folders.run;
+    const std::string& scratch = folders.scratch;
     int in = open((folder + "/script.dvk").c_str(), O_RDONLY | O_CLOEXEC);
     int out = open((folder + "/transcript.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -178,24 +187,23 @@ std::string endText(const runner::ProcessEnd& end) {
 
 Launched Launcher::run(const std::string& script) {
     Launched result;
-    std::string folder;
-    if (!makeFolder(script, folder, result.end)) return result;
-    pid_t pid = spawn(folder);
+    RunFolders folders;
+    if (!makeFolders(script, folders, result.end)) return result;
+    pid_t pid = spawn(folders);
     if (pid < 0) {
         result.end = "cannot start dravik";
     } else {
         runner::ProcessEnd end = await(pid);
         result.end = endText(end);
         result.ok = end.how == runner::ProcessEnd::How::Exited && end.code < 126;
-        runner::ReadRecords(folder + "/results.jsonl", result.results);
+        runner::ReadRecords(folders.run + "/results.jsonl", result.results);
         runner::Judge(end, result.results);
     }
-    result.transcript = readFile(folder + "/transcript.txt");
-    if (!options_.keep.empty()) {
-        std::string target = options_.keep + "/" + folder.substr(folder.rfind('/') + 1);
-        if (rename(folder.c_str(), target.c_str()) == 0) return result;
+    result.transcript = readFile(folders.run + "/transcript.txt");
+    if (options_.keep.empty()) {
+        removeTree(folders.run);
+        removeTree(folders.scratch);
     }
-    removeTree(folder);
     return result;
 }
 

@@ -19,7 +19,7 @@ struct LaunchOptions {
     std::string user = "dravik-test";  // who runs dravik when we are root
     std::vector<std::string> env;      // more NAME=VALUE for dravik
     int timeoutSeconds = 300;
-    std::string keep;  // when set, the run's folder is copied there (not removed)
+    std::string keep;  // when set, the run's folders stay: the run's folder is made there
 };
 
 struct Launched {
@@ -38,8 +38,11 @@ public:
     Launched run(const std::string& script);
 
 private:
-    bool makeFolder(const std::string& script, std::string& folder, std::string& error);
-    pid_t spawn(const std::string& folder);
+    struct RunFolders {
+        std::string run, scratch;
+    };
+    bool makeFolders(const std::string& script, RunFolders& folders, std::string& error);
+    pid_t spawn(const RunFolders& folders);
     runner::ProcessEnd await(pid_t pid);
 
     LaunchOptions options_;

@@ -186,7 +186,8 @@ int parseOptions(int argc, char** argv, Settings& s) {
     app.add_option("--user", s.user, "unprivileged user that runs dravik when started as root");
     app.add_option("--timeout", s.timeout, "seconds one script may run")->check(CLI::Range(1, 86400));
     app.add_option("--max-runs", s.maxRuns, "runs the shrinker may make")->check(CLI::Range(1, 1000000));
-    app.add_option("--keep", s.keep, "keep each run's folder (script, transcript, scratch) there");
+    app.add_option("--keep", s.keep,
+                   "keep each run's folder (script, transcript, results, a link to its scratch folder) there");
     app.add_flag("--portable", s.gen.model.portable, "avoid what Wine is known to return otherwise than Windows");
     app.add_option("--env", s.env, "NAME=VALUE for dravik's environment (repeatable)");
     try {
