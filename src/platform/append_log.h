@@ -28,8 +28,7 @@ private:
     bool mapNextStep();
     void unmap();
 
-    std::intptr_t file_ = -1;    // the descriptor or HANDLE
-    std::intptr_t mapping_ = 0;  // the mapping object (Windows)
+    std::intptr_t file_ = -1;  // the descriptor or HANDLE
     unsigned char* view_ = nullptr;
     std::uint64_t viewStart_ = 0;  // file offset of view_[0]
     std::size_t viewSize_ = 0;

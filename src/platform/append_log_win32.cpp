@@ -1,8 +1,5 @@
 // The Windows build's append-only log (the Linux build's is in posix/append_log.cpp).
 #ifdef _WIN32
-#include <algorithm>
-#include <cstring>
-
 #include "platform/append_log.h"
 #include "platform/win32.h"
 
@@ -40,11 +37,9 @@ bool AppendLog::mapNextStep() {
     if (mapping == nullptr) return false;
     void* view =
         MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start), kStep);
-    if (view == nullptr) {
-        CloseHandle(mapping);
-        return false;
-    }
-    mapping_ = reinterpret_cast<std::intptr_t>(mapping);
+    // The view keeps the mapping object alive until it is unmapped.
+    CloseHandle(mapping);
+    if (view == nullptr) return false;
     view_ = static_cast<unsigned char*>(view);
     viewStart_ = start;
     viewSize_ = kStep;
@@ -53,24 +48,7 @@ bool AppendLog::mapNextStep() {
 
 void AppendLog::unmap() {
     if (view_ != nullptr) UnmapViewOfFile(view_);
-    if (mapping_ != 0) CloseHandle(AsHandle(mapping_));
     view_ = nullptr;
-    mapping_ = 0;
-}
-
-bool AppendLog::append(const char* data, std::size_t size) {
-    while (size > 0) {
-        if (view_ == nullptr || end_ >= viewStart_ + viewSize_) {
-            if (!mapNextStep()) return false;
-        }
-        std::size_t at = static_cast<std::size_t>(end_ - viewStart_);
-        std::size_t piece = std::min(size, viewSize_ - at);
-        std::memcpy(view_ + at, data, piece);
-        end_ += piece;
-        data += piece;
-        size -= piece;
-    }
-    return true;
 }
 
 AppendLog::~AppendLog() {

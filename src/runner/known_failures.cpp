@@ -4,10 +4,15 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace runner {
 
 namespace {
+
+std::string BadLine(const std::string& file, long number, const std::string& line) {
+    return file + ":" + std::to_string(number) + ": not SCRIPT[:LINE] reason: " + line;
+}
 
 std::string Trim(const std::string& text) {
     std::size_t first = text.find_first_not_of(" \t\r");
@@ -45,12 +50,12 @@ bool ParseKnownFailures(const std::string& text, const std::string& file, std::v
         std::size_t gap = line.find_first_of(" \t");
         KnownFailure entry;
         if (!SplitLine(line.substr(0, gap), entry)) {
-            problem = file + ":" + std::to_string(number) + ": not SCRIPT[:LINE] reason: " + line;
+            problem = BadLine(file, number, line);
             return false;
         }
         entry.reason = gap == std::string::npos ? "" : Trim(line.substr(gap));
         if (entry.reason.empty()) entry.reason = "known failure";
-        entries.push_back(entry);
+        entries.push_back(std::move(entry));
     }
     return true;
 }

@@ -153,9 +153,8 @@ int Run(const Options& options) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Parses the command line and runs. Everything it throws reaches main.
+int ParseAndRun(int argc, char** argv) {
     Options options;
     CLI::App app{"Runs dravik scripts and reports a verdict per script (TAP on standard output)."};
     app.set_version_flag("--version", std::string("dravik-run ") + DRAVIK_VERSION);
@@ -185,9 +184,17 @@ int main(int argc, char** argv) {
                   << "Run with --help for more information.\n";
         return kBadInput;
     }
+    return Run(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
     try {
-        return Run(options);
+        return ParseAndRun(argc, argv);
     } catch (const std::exception& e) {
         return Problem(e.what());
+    } catch (...) {
+        return kBadInput;
     }
 }

@@ -35,6 +35,54 @@ fs::path KeepFolder(const std::string& keep, const Script& script) {
     return folder;
 }
 
+// The folders of one run: `work` holds the transcript, the error output and the
+// results file; `scratch` is the script's current directory.
+struct Folders {
+    fs::path work;
+    fs::path scratch;
+};
+
+Folders MakeFolders(const Script& script, const RunSettings& settings, ScriptResult& result) {
+    Folders folders;
+    if (settings.keep.empty()) {
+        folders.work = FreshFolder(fs::temp_directory_path());
+    } else {
+        folders.work = fs::absolute(KeepFolder(settings.keep, script));
+        fs::remove_all(folders.work);
+        fs::create_directories(folders.work);
+        result.keptFolder = folders.work.string();
+    }
+    folders.scratch = folders.work / "scratch";
+    if (settings.dir.empty()) {
+        fs::create_directory(folders.scratch);
+    } else {
+        folders.scratch = FreshFolder(fs::absolute(settings.dir));
+    }
+    return folders;
+}
+
+// Removes what the run leaves unless --keep asks to keep it.
+void TidyFolders(const Folders& folders, const RunSettings& settings, ScriptResult& result) {
+    std::error_code ignored;
+    if (settings.keep.empty()) {
+        fs::remove_all(folders.work, ignored);
+        if (!settings.dir.empty()) fs::remove_all(folders.scratch, ignored);
+    } else if (!settings.dir.empty()) {
+        result.keptFolder += " (scratch folder " + folders.scratch.string() + ")";
+    }
+}
+
+ProcessEnd ProcessEndOf(const platform::ChildEnd& end, unsigned timeoutSeconds) {
+    ProcessEnd processEnd;
+    processEnd.how = end.how == platform::ChildEnd::How::TimedOut  ? ProcessEnd::How::TimedOut
+                     : end.how == platform::ChildEnd::How::Crashed ? ProcessEnd::How::Crashed
+                                                                   : ProcessEnd::How::Exited;
+    processEnd.code = end.code;
+    processEnd.detail = end.detail;
+    processEnd.timeoutSeconds = timeoutSeconds;
+    return processEnd;
+}
+
 }  // namespace
 
 ScriptResult RunScript(const Script& script, const RunSettings& settings, std::string& startProblem) {
@@ -49,28 +97,13 @@ ScriptResult RunScript(const Script& script, const RunSettings& settings, std::s
         return result;
     }
 
-    fs::path work;
-    if (settings.keep.empty()) {
-        work = FreshFolder(fs::temp_directory_path());
-    } else {
-        work = fs::absolute(KeepFolder(settings.keep, script));
-        fs::remove_all(work);
-        fs::create_directories(work);
-        result.keptFolder = work.string();
-    }
-    fs::path scratch = work / "scratch";
-    if (settings.dir.empty()) {
-        fs::create_directory(scratch);
-    } else {
-        scratch = FreshFolder(fs::absolute(settings.dir));
-    }
-    fs::path results = work / "results.jsonl";
-
+    Folders folders = MakeFolders(script, settings, result);
+    fs::path results = folders.work / "results.jsonl";
     platform::ChildStart start{settings.dravik,
                                script.file.string(),
-                               (work / "transcript.txt").string(),
-                               (work / "stderr.txt").string(),
-                               scratch.string(),
+                               (folders.work / "transcript.txt").string(),
+                               (folders.work / "stderr.txt").string(),
+                               folders.scratch.string(),
                                "DRAVIK_RESULTS",
                                results.string(),
                                settings.timeoutSeconds};
@@ -84,23 +117,9 @@ ScriptResult RunScript(const Script& script, const RunSettings& settings, std::s
         result.message = startProblem;
     } else {
         ReadRecords(results.string(), result);
-        ProcessEnd processEnd;
-        processEnd.how = end.how == platform::ChildEnd::How::TimedOut  ? ProcessEnd::How::TimedOut
-                         : end.how == platform::ChildEnd::How::Crashed ? ProcessEnd::How::Crashed
-                                                                       : ProcessEnd::How::Exited;
-        processEnd.code = end.code;
-        processEnd.detail = end.detail;
-        processEnd.timeoutSeconds = settings.timeoutSeconds;
-        Judge(processEnd, result);
+        Judge(ProcessEndOf(end, settings.timeoutSeconds), result);
     }
-
-    std::error_code ignored;
-    if (settings.keep.empty()) {
-        fs::remove_all(work, ignored);
-        if (!settings.dir.empty()) fs::remove_all(scratch, ignored);
-    } else if (!settings.dir.empty()) {
-        result.keptFolder += " (scratch folder " + scratch.string() + ")";
-    }
+    TidyFolders(folders, settings, result);
     return result;
 }
 

@@ -68,10 +68,8 @@ TEST(NormalizeName, NormalForms) {
 
 // CreateFileA in file.c: control characters and < > : " | are invalid names (123).
 TEST(NormalizeName, InvalidNames) {
-    for (const char* bad : {"Z:\\a<b", "Z:\\a>b", "Z:\\a:b", "Z:\\a\"b", "Z:\\a|b",
-                            "Z:\\a\x01"
-                            "b",
-                            "Z:\\a\x1f", "Z:\\d<\\x", "Z:\\a*b", "Z:\\d?\\x"})
+    for (const char* bad : {"Z:\\a<b", "Z:\\a>b", "Z:\\a:b", "Z:\\a\"b", "Z:\\a|b", "Z:\\a\001b", "Z:\\a\x1f",
+                            "Z:\\d<\\x", "Z:\\a*b", "Z:\\d?\\x"})
         EXPECT_EQ(Normal(bad), "error 123") << bad;
     EXPECT_EQ(Normal("Z:\\a*b", posix::NameUse::Pattern), "Z:\\a*b");
     EXPECT_EQ(Normal("Z:\\d*\\x", posix::NameUse::Pattern), "error 123");  // only the last may

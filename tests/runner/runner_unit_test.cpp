@@ -38,7 +38,7 @@ TEST(XmlEscapeTest, MarkupQuotesAndControlBytes) {
     EXPECT_EQ(XmlEscape("\xc3\xa9"), "\xc3\xa9");
 }
 
-nlohmann::json End(long line, const char* outcome, nlohmann::json extra = nlohmann::json::object()) {
+nlohmann::json End(long line, const char* outcome, const nlohmann::json& extra = nlohmann::json::object()) {
     nlohmann::json record = {{"event", "end"}, {"line", line},       {"command", "READ"},
                              {"rc", 0},        {"outcome", outcome}, {"us", 5}};
     record.update(extra);

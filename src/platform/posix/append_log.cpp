@@ -5,9 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace platform {
 
 namespace {
@@ -46,21 +43,6 @@ bool AppendLog::mapNextStep() {
 void AppendLog::unmap() {
     if (view_ != nullptr) munmap(view_, viewSize_);
     view_ = nullptr;
-}
-
-bool AppendLog::append(const char* data, std::size_t size) {
-    while (size > 0) {
-        if (view_ == nullptr || end_ >= viewStart_ + viewSize_) {
-            if (!mapNextStep()) return false;
-        }
-        std::size_t at = static_cast<std::size_t>(end_ - viewStart_);
-        std::size_t piece = std::min(size, viewSize_ - at);
-        std::memcpy(view_ + at, data, piece);
-        end_ += piece;
-        data += piece;
-        size -= piece;
-    }
-    return true;
 }
 
 AppendLog::~AppendLog() {

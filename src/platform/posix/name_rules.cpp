@@ -54,47 +54,57 @@ DosDevice DeviceOf(const std::string& last) {
     return stem == "NUL" ? DosDevice::Nul : DosDevice::Absent;
 }
 
-}  // namespace
-
-bool NormalizeName(const std::string& input, NameUse use, NormalName& result, DWORD& error) {
-    std::string name = input;
-    bool verbatim = false;
+// Drops a "\\?\" prefix (the name is then taken as written: the result is true) or
+// a "\\.\" before a drive.
+bool StripPrefix(std::string& name) {
     if (StartsWith(name, "\\\\?\\") || StartsWith(name, "//?/")) {
-        verbatim = true;
         name = name.substr(4);
         if (name.size() >= 4 &&
             (name.compare(0, 4, "UNC\\") == 0 || name.compare(0, 4, "unc\\") == 0 || name.compare(0, 4, "UNC/") == 0))
             name = "\\\\" + name.substr(4);
-    } else if ((StartsWith(name, "\\\\.\\") || StartsWith(name, "//./")) && IsDrivePrefix(name, 4)) {
-        name = name.substr(4);
+        return true;
     }
+    if ((StartsWith(name, "\\\\.\\") || StartsWith(name, "//./")) && IsDrivePrefix(name, 4)) name = name.substr(4);
+    return false;
+}
 
-    // The root: a drive ("X:"), a share ("\\server\share"), the current drive's root
-    // ("\"), or none for a relative name.
-    std::string root;
+// The root of a name: a drive ("X:"), a share ("\\server\share"), the current drive's
+// root ("\"), or none for a relative name.
+struct Root {
+    std::string text;
     std::size_t restStart = 0;
     bool relative = false;
+};
+
+Root RootOf(const std::string& name) {
+    Root root;
     if (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1])) {
         std::size_t server = name.find_first_of("\\/", 2);
         std::size_t shareEnd = server == std::string::npos ? name.size() : name.find_first_of("\\/", server + 1);
         if (shareEnd == std::string::npos) shareEnd = name.size();
-        root = name.substr(0, shareEnd);
-        for (char& c : root)
+        root.text = name.substr(0, shareEnd);
+        for (char& c : root.text)
             if (c == '/') c = '\\';
-        restStart = shareEnd;
+        root.restStart = shareEnd;
     } else if (IsDrivePrefix(name, 0)) {
-        root = name.substr(0, 2);
-        restStart = 2;
-    } else if (!name.empty() && IsSeparator(name[0])) {
-        root = "";
-    } else {
-        relative = true;
+        root.text = name.substr(0, 2);
+        root.restStart = 2;
+    } else if (name.empty() || !IsSeparator(name[0])) {
+        root.relative = true;
     }
+    return root;
+}
 
+// The components after the root, "." and ".." resolved unless verbatim, each checked
+// and trimmed; `climbs` counts the ".." above the start of a relative name.
+struct Components {
     std::vector<std::string> parts;
-    std::size_t climbs = 0;  // ".." above the start of a relative name
-    std::size_t at = restStart;
-    result.trailingSeparator = !name.empty() && IsSeparator(name.back()) && name.size() > restStart;
+    std::size_t climbs = 0;
+};
+
+bool ComponentsOf(const std::string& name, const Root& root, bool verbatim, NameUse use, bool trailingSeparator,
+                  Components& out, DWORD& error) {
+    std::size_t at = root.restStart;
     while (at <= name.size()) {
         std::size_t end = at;
         while (end < name.size() && !IsSeparator(name[end])) ++end;
@@ -105,44 +115,51 @@ bool NormalizeName(const std::string& input, NameUse use, NormalName& result, DW
         // A pattern's last component is matched as written ("*." asks for names
         // without an extension; "." and ".." find those entries).
         bool pattern = use == NameUse::Pattern && last;
-        if (pattern) {
-            if (DWORD code = CheckComponent(part, true)) {
-                error = code;
-                return false;
-            }
-            parts.push_back(part);
+        if (!pattern && !verbatim && part == ".") continue;
+        if (!pattern && !verbatim && part == "..") {
+            if (!out.parts.empty())
+                out.parts.pop_back();
+            else if (root.relative)
+                ++out.climbs;
             continue;
         }
-        if (!verbatim && part == ".") continue;
-        if (!verbatim && part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-            else if (relative)
-                ++climbs;
-            continue;
-        }
-        if (DWORD code = CheckComponent(part, false)) {
+        if (DWORD code = CheckComponent(part, pattern)) {
             error = code;
             return false;
         }
-        parts.push_back(verbatim ? part : Trimmed(part, last && !result.trailingSeparator));
+        out.parts.push_back(pattern || verbatim ? part : Trimmed(part, last && !trailingSeparator));
     }
+    return true;
+}
 
-    std::string normal = root;
+std::string Joined(const Root& root, const Components& components) {
+    std::string normal = root.text;
     bool first = true;
-    for (std::size_t i = 0; i < climbs; ++i) {
+    for (std::size_t i = 0; i < components.climbs; ++i) {
         normal += first ? ".." : "\\..";
         first = false;
     }
-    for (const std::string& part : parts) {
-        if (!(relative && first)) normal += '\\';
+    for (const std::string& part : components.parts) {
+        if (!(root.relative && first)) normal += '\\';
         normal += part;
         first = false;
     }
-    if (normal.empty()) normal = relative ? "." : "\\";
-    if (!relative && normal == root) normal += '\\';
-    result.name = normal;
-    result.device = parts.empty() ? DosDevice::None : DeviceOf(parts.back());
+    if (normal.empty()) normal = root.relative ? "." : "\\";
+    if (!root.relative && normal == root.text) normal += '\\';
+    return normal;
+}
+
+}  // namespace
+
+bool NormalizeName(const std::string& input, NameUse use, NormalName& result, DWORD& error) {
+    std::string name = input;
+    bool verbatim = StripPrefix(name);
+    Root root = RootOf(name);
+    result.trailingSeparator = !name.empty() && IsSeparator(name.back()) && name.size() > root.restStart;
+    Components components;
+    if (!ComponentsOf(name, root, verbatim, use, result.trailingSeparator, components, error)) return false;
+    result.name = Joined(root, components);
+    result.device = components.parts.empty() ? DosDevice::None : DeviceOf(components.parts.back());
     return true;
 }
 

@@ -67,6 +67,7 @@ ChildEnd RunChild(const ChildStart& start) {
 
     std::vector<std::string> environment = EnvironmentWith(start.variable, start.value);
     std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
     for (std::string& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::string program = start.program;
