@@ -57,7 +57,11 @@ bool freshFolder(const std::string& parent, std::string& folder, std::string& er
 
 }  // namespace
 
-std::vector<std::string> dravikCommand(const std::string& path) {
+std::vector<std::string> dravikCommand(const std::string& given) {
+    // dravik starts in its scratch folder: a relative path would name nothing there.
+    char* real = realpath(given.c_str(), nullptr);
+    std::string path = real != nullptr ? real : given;
+    std::free(real);
     if (path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0) {
         const char* wine = std::getenv("DRAVIK_WINE");
         return {wine ? wine : "/usr/lib/wine/wine64", path};

@@ -87,7 +87,9 @@ std::string summary(const LineSeen& line) {
     for (auto& r : line.reads) {
         out += "read " + std::to_string(r.bytes);
         std::string_view data = line.text.substr(r.dataAt);
-        std::size_t end = data.find("\n   ... ");
+        // The data ends at the next message or at the next prompt, which names the
+        // scratch folder and so differs between two runs.
+        std::size_t end = std::min(data.find("\n   ... "), data.find("\ndefault drive/path is "));
         std::size_t hash =
             std::hash<std::string_view>{}(data.substr(0, end == std::string_view::npos ? data.size() : end));
         out += " data " + std::to_string(hash % 1000000);
