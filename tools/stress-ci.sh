@@ -21,8 +21,8 @@ if ! [ -d /dev/shm ] || [ "$(stat -f -c %T /dev/shm)" != tmpfs ]; then
 fi
 
 status=0
-"$stress" --duration "${seconds}s" --run --ops 2000 --dir "$out/ext4" --out "$out/ext4-min.dvk" || status=1
-"$stress" --duration "${seconds}s" --run --ops 2000 --dir "$tmpfs" --out "$out/tmpfs-min.dvk" || status=1
+"$stress" --duration "${seconds}s" --run --dir "$out/ext4" --out "$out/ext4-min.dvk" || status=1
+"$stress" --duration "${seconds}s" --run --dir "$tmpfs" --out "$out/tmpfs-min.dvk" || status=1
 
 # The two builds on one script: the Linux build against the Windows build under Wine.
 export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='

@@ -24,6 +24,8 @@ namespace {
 using namespace stress;
 using Clock = std::chrono::steady_clock;
 
+constexpr int SoakOps = 5000;  // commands of a soak's scripts unless --ops says otherwise
+
 struct Settings {
     GeneratorOptions gen;
     bool seedGiven = false;
@@ -171,7 +173,7 @@ int parseOptions(int argc, char** argv, Settings& s) {
     app.set_version_flag("--version", std::string("dravik-stress " DRAVIK_VERSION " (generator ") +
                                           std::to_string(GeneratorVersion) + ")");
     app.add_option("--seed", s.gen.seed, "seed of the script (default: a fresh one)");
-    app.add_option("--ops", s.gen.ops, "commands in the script")->check(CLI::Range(1, 1000000));
+    app.add_option("--ops", s.gen.ops, "commands in the script (200; a soak's: 5000)")->check(CLI::Range(1, 1000000));
     app.add_option("--files", s.gen.files, "file names used")->check(CLI::Range(1, 64));
     app.add_option("--slots", s.gen.model.fileSlots, "file slots used")->check(CLI::Range(2, 256));
     app.add_option("--mix", s.mix, "weights of the commands, e.g. read=4,write=4,map=0");
@@ -207,6 +209,8 @@ int parseOptions(int argc, char** argv, Settings& s) {
         std::fprintf(stderr, "dravik-stress: bad --duration '%s' (want 60s, 5m or 1h)\n", s.duration.c_str());
         return 2;
     }
+    // A soak runs long scripts: fewer dravik processes to start for as many commands.
+    if (!s.duration.empty() && app.count("--ops") == 0) s.gen.ops = SoakOps;
     if (!s.against.empty()) s.gen.model.portable = true;
     if (!s.seedGiven) s.gen.seed = freshSeed();
     return -1;

@@ -29,6 +29,8 @@ std::vector<Op> simpler(const Op& op) {
     if (op.accessGiven) with([](Op& o) { o.accessGiven = false, o.access = AccessRead | AccessWrite; });
     if (op.shareGiven) with([](Op& o) { o.shareGiven = false, o.share = 0; });
     if (op.size >= 0) with([](Op& o) { o.size = -1; });
+    if (op.readOnly) with([](Op& o) { o.readOnly = false; });
+    if (op.noCreate) with([](Op& o) { o.noCreate = false; });
     if (op.existing != Existing::Open) with([](Op& o) { o.existing = Existing::Open; });
     return out;
 }
