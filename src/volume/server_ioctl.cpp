@@ -25,12 +25,14 @@ struct RequestBuffer {
     std::unique_ptr<unsigned char[]> owned;
 };
 
+// The bytes of a buffer that holds the whole request and the reply.
+std::uint64_t BufferBytes(const ServerRequestSize& size) { return std::max<std::uint64_t>(size.whole, kBufferSize); }
+
 // Gives 0, or 8 (not enough memory) when the request cannot be declared in 32 bits or
 // its buffer could not be addressed; nothing is sent then.
 ReturnCode CheckRequestSize(const ServerRequestSize& size) {
     if (size.input > UINT32_MAX) return ERROR_NOT_ENOUGH_MEMORY;
-    std::uint64_t bytes = size.whole > kBufferSize ? size.whole : kBufferSize;
-    return bytes > SIZE_MAX ? ERROR_NOT_ENOUGH_MEMORY : 0;
+    return BufferBytes(size) > SIZE_MAX ? ERROR_NOT_ENOUGH_MEMORY : 0;
 }
 
 // Gives 0, or 8 when the buffer of a request of the checked size cannot be had.
@@ -39,8 +41,7 @@ ReturnCode ChooseBuffer(std::uint32_t dataLength, const ServerRequestSize& size,
         buffer.data = WorkBuffer;
         return 0;
     }
-    std::uint64_t bytes = size.whole > kBufferSize ? size.whole : kBufferSize;
-    buffer.owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(bytes)]);
+    buffer.owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(BufferBytes(size))]);
     if (!buffer.owned) return ERROR_NOT_ENOUGH_MEMORY;
     buffer.data = buffer.owned.get();
     return 0;

@@ -1,17 +1,11 @@
 // dravik-stress on a file system with a planted fault (faultfs): a short soak finds
 // the fault, and the shrinker reduces the script to a few lines that show it again.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <thread>
+#include <optional>
+#include <string>
 
+#include "../faultfs/fault_mount.h"
 #include "stress/generator.h"
 #include "stress/judge.h"
 #include "stress/launch.h"
@@ -28,61 +22,15 @@ struct Fault {
 class FaultSoakTest : public ::testing::TestWithParam<Fault> {
 protected:
     void SetUp() override {
-#ifndef DRAVIK_FAULTFS
-        GTEST_SKIP() << "faultfs is not built (no libfuse3)";
-#else
-        if (access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/fuse: cannot mount faultfs";
-        char pattern[] = "/tmp/dravik-stress-fault.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        chmod(base_.c_str(), 0755);
-        std::filesystem::create_directory(base_ + "/source");
-        std::filesystem::create_directory(mount());
-        std::ofstream(base_ + "/rules") << GetParam().rule << "\n";
-        server_ = fork();
-        ASSERT_GE(server_, 0);
-        if (server_ == 0) {
-            std::string rules = "--rules=" + base_ + "/rules";
-            // dravik runs as the unprivileged user: the mount admits other users.
-            execl(DRAVIK_FAULTFS, DRAVIK_FAULTFS, (base_ + "/source").c_str(), mount().c_str(), rules.c_str(), "-f",
-                  "-o", "allow_other", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (!mounted()) GTEST_SKIP() << "faultfs did not mount (no FUSE here)";
+        // dravik runs as the unprivileged user: the mount admits other users.
+        std::string why = mount_.start(std::string(GetParam().rule) + "\n", true);
+        if (!why.empty()) GTEST_SKIP() << why;
         LaunchOptions options;
         options.command = {DRAVIK_EXE};
-        options.parent = mount();
+        options.parent = mount_.mountPoint();
         options.timeoutSeconds = 60;
         std::string error;
         ASSERT_TRUE(launcher_.prepare(options, error)) << error;
-#endif
-    }
-
-    void TearDown() override {
-        if (server_ > 0) {
-            std::string unmount = "fusermount3 -u -z '" + mount() + "' 2>/dev/null";
-            if (std::system(unmount.c_str()) != 0) kill(server_, SIGTERM);
-            waitpid(server_, nullptr, 0);
-        }
-        std::error_code ignored;
-        if (!base_.empty()) std::filesystem::remove_all(base_, ignored);
-    }
-
-    std::string mount() const { return base_ + "/mount"; }
-
-    bool mounted() {
-        struct stat outer {};
-        stat(base_.c_str(), &outer);
-        for (int i = 0; i < 250; ++i) {
-            struct stat inner {};
-            if (stat(mount().c_str(), &inner) == 0 && inner.st_dev != outer.st_dev) return true;
-            if (waitpid(server_, nullptr, WNOHANG) == server_) {
-                server_ = -1;
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
     }
 
     std::optional<Departure> check(const Script& script) {
@@ -90,8 +38,7 @@ protected:
         return judge(script, readTranscript(run.transcript), run.results);
     }
 
-    std::string base_;
-    pid_t server_ = -1;
+    FaultMount mount_;
     Launcher launcher_;
 };
 

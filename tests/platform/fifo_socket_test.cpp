@@ -14,7 +14,7 @@ namespace {
 
 constexpr DWORD kCantAccessFile = 1920;
 
-class SpecialFilesTest : public FileApiTest {
+class FifoSocketTest : public FileApiTest {
 protected:
     void SetUp() override {
         FileApiTest::SetUp();
@@ -41,7 +41,7 @@ protected:
     int socket_ = -1;
 };
 
-TEST_F(SpecialFilesTest, EveryOpenOfAFifoOrASocketIsRefused) {
+TEST_F(FifoSocketTest, EveryOpenOfAFifoOrASocketIsRefused) {
     for (const char* file : {"pipe", "sock"}) {
         for (DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}, DWORD{GENERIC_READ | GENERIC_WRITE}}) {
             for (DWORD disposition : {DWORD{OPEN_EXISTING}, DWORD{OPEN_ALWAYS}}) {
@@ -55,7 +55,7 @@ TEST_F(SpecialFilesTest, EveryOpenOfAFifoOrASocketIsRefused) {
     }
 }
 
-TEST_F(SpecialFilesTest, ACopyFromOrOntoAFifoIsRefused) {
+TEST_F(FifoSocketTest, ACopyFromOrOntoAFifoIsRefused) {
     makeFile("f.txt", 10);
     EXPECT_FAILS_WITH(CopyFileA(name("pipe").c_str(), name("copy.txt").c_str(), FALSE), kCantAccessFile);
     EXPECT_FALSE(std::filesystem::exists(posix("copy.txt")));
@@ -64,7 +64,7 @@ TEST_F(SpecialFilesTest, ACopyFromOrOntoAFifoIsRefused) {
     EXPECT_FAILS_WITH(CopyFileA(name("sock").c_str(), name("copy.txt").c_str(), FALSE), kCantAccessFile);
 }
 
-TEST_F(SpecialFilesTest, ACharacterDeviceStillOpensForReadingAndWriting) {
+TEST_F(FifoSocketTest, ACharacterDeviceStillOpensForReadingAndWriting) {
     HANDLE h = CreateFileA("Z:\\dev\\zero", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
