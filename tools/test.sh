@@ -36,6 +36,9 @@ command -v ntfs-3g >/dev/null || missing+=(ntfs-3g)
 [ -f /usr/include/fuse3/fuse.h ] || missing+=(libfuse3-dev)
 command -v fusermount3 >/dev/null || missing+=(fuse3)
 command -v pkg-config >/dev/null || missing+=(pkg-config)
+# The fuzzing campaign of .ci/run (fuzz/run.sh): AFL++ and clang's sanitizer runtimes.
+command -v afl-clang-fast++ >/dev/null || missing+=(afl++)
+[ -f /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.asan-x86_64.a ] || missing+=(libclang-rt-14-dev)
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "missing: ${missing[*]} (run as root to install them with apt-get)" >&2
