@@ -29,7 +29,7 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "fs-matrix: mounting needs root" >&2
     exit 2
 fi
-for tool in "$build/dravik" "$build/dravik-run"; do
+for tool in "$build/dravik" "$build/dravik-run" "$build/tools/echo-driver"; do
     [ -x "$tool" ] || { echo "fs-matrix: $tool is missing (build the linux preset first)" >&2; exit 2; }
 done
 
@@ -48,12 +48,36 @@ mkdir -p "$out"
 MOUNTS=()
 LOOPS=()
 PIDS=()
+STEP=
+# Stops the running step: it runs in a process group of its own (dravik-run and the
+# dravik processes it started).
+stop_step() {
+    [ -n "$STEP" ] || return 0
+    kill -TERM -- "-$STEP" 2>/dev/null
+    sleep 0.5
+    kill -KILL -- "-$STEP" 2>/dev/null
+    wait "$STEP" 2>/dev/null
+    STEP=
+}
+# A FUSE file system whose server hangs keeps its callers waiting in the kernel, where no
+# signal reaches them: aborting the connection fails every request with ENOTCONN. The
+# mount table is read, never the mount itself, which would wait like them.
+abort_fuse() { # MNT
+    local dev type
+    read -r dev type < <(findmnt -n -o MAJ:MIN,FSTYPE --mountpoint "$1") || return 0
+    case $type in fuse | fuse.* | fuseblk) ;; *) return 0 ;; esac
+    [ -w "/sys/fs/fuse/connections/${dev#*:}/abort" ] && echo 1 >"/sys/fs/fuse/connections/${dev#*:}/abort"
+}
 # Undoes the mounts of one file system, newest first, detaches its loop devices and
 # stops its servers.
 release() {
     local i dev pid
+    stop_step
     for ((i = ${#MOUNTS[@]} - 1; i >= 0; i--)); do
-        umount "${MOUNTS[i]}" 2>/dev/null || umount -l "${MOUNTS[i]}" 2>/dev/null
+        findmnt -n --mountpoint "${MOUNTS[i]}" >/dev/null || continue
+        timeout 20 umount "${MOUNTS[i]}" 2>/dev/null && continue
+        abort_fuse "${MOUNTS[i]}"
+        timeout 20 umount "${MOUNTS[i]}" 2>/dev/null || umount -l "${MOUNTS[i]}" 2>/dev/null
     done
     for dev in "${LOOPS[@]}"; do losetup -d "$dev" 2>/dev/null; done
     for pid in "${PIDS[@]}"; do
@@ -69,6 +93,29 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+# Runs one step in a process group of its own, in the background so that a signal to this
+# script is handled at once, for at most BUDGET seconds. Past it the step is stopped (after
+# the FUSE connection of MNT is aborted, so that a hung server cannot keep it) and its
+# status is 124.
+step() { # BUDGET MNT COMMAND...
+    local budget=$1 mnt=$2 status
+    shift 2
+    setsid "$@" &
+    STEP=$!
+    local deadline=$((SECONDS + budget))
+    while kill -0 "$STEP" 2>/dev/null; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            abort_fuse "$mnt"
+            stop_step
+            return 124
+        fi
+        sleep 1
+    done
+    wait "$STEP"
+    status=$?
+    STEP=
+    return "$status"
+}
 
 # Each mount_NAME MNT mounts one file system at MNT, or sets REASON and fails.
 REASON=
@@ -210,46 +257,76 @@ EOF
     mounted "$mnt"
 }
 
-# Writes DIR/NAME.json: {"name", "status": "ran"|"skipped", "reason", "suites": dravik-run's JSON
-# file, "transcripts": {"passed", "failed": [names]}}.
-result() { # NAME STATUS REASON TRANSCRIPTS_PASSED TRANSCRIPTS_FAILED...
-    local name=$1 status=$2 reason=$3 passed=$4
-    shift 4
-    python3 - "$out/$name.json" "$name" "$status" "$reason" "$passed" "$@" <<'EOF'
-import json, sys
-path, name, status, reason, passed, *failed = sys.argv[1:]
+# Writes DIR/NAME.json: {"name", "status": "ran"|"skipped"|"stopped", "reason", "suites":
+# dravik-run's JSON file, "transcripts": {"passed", "failed": [names]}}.
+result() { # NAME STATUS REASON
+    python3 - "$out" "$@" <<'EOF'
+import glob, json, os, sys
+out, name, status, reason = sys.argv[1:]
+ran = status == "ran" and name != "wine"
+listed = os.path.join(out, name + ".transcripts")
+failed = open(listed).read().split() if ran and os.path.exists(listed) else []
+tests = len(glob.glob("tests/transcripts/*.dvk")) if ran else 0
 json.dump({"name": name, "status": status, "reason": reason, "suites": name + ".suites.json",
-           "transcripts": {"passed": int(passed), "failed": failed}}, open(path, "w"), indent=1)
+           "transcripts": {"passed": tests - len(failed), "failed": failed}},
+          open(os.path.join(out, name + ".json"), "w"), indent=1)
 EOF
 }
-run_suites() { # NAME DIR [dravik-run options]
+# Each step runs for at most this many seconds (a hung mount is stopped, not waited for).
+budget=${DRAVIK_MATRIX_BUDGET:-600}
+run_suites() { # NAME DIR [dravik-run options]: the status is dravik-run's, 124 past the budget
     local name=$1 dir=$2 known=suites/known/$1.txt
     shift 2
-    local args=(--dir "$dir" --jobs 2 --timeout 300 --json "$out/$name.suites.json")
+    local args=(--dir "$dir" --jobs 2 --timeout 120 --json "$out/$name.suites.json")
     [ -f "$known" ] && args+=(--known-failures "$known")
-    "$build/dravik-run" "${args[@]}" "$@" suites/ >"$out/$name.tap"
+    step "$budget" "$dir" "$build/dravik-run" "${args[@]}" "$@" suites/ >"$out/$name.tap"
 }
-run_transcripts() { # DIR: sets TPASSED and TFAILED
-    local t
-    TPASSED=0
-    TFAILED=()
-    for t in tests/transcripts/*.dvk; do
-        if DRAVIK_SCRATCH_DIR=$1 DRAVIK_TOOLS_DIR=$build/tools timeout 120 \
-            tools/run-transcript.sh "$build/dravik" "$t" >"$work/transcript.log" 2>&1; then
-            TPASSED=$((TPASSED + 1))
-        else
-            TFAILED+=("$(basename "$t" .dvk)")
-        fi
-    done
+# Runs every transcript test with its scratch folder in DIR; writes the names of those that
+# differ to DIR's file system's NAME.transcripts (their differences to NAME.transcripts.log).
+run_transcripts() { # NAME DIR
+    local name=$1 dir=$2
+    : >"$out/$name.transcripts"
+    step "$budget" "$dir" bash -c '
+        dir=$1 build=$2 list=$3 log=$4
+        shift 4
+        : >"$log"
+        for t in "$@"; do
+            if ! DRAVIK_SCRATCH_DIR=$dir DRAVIK_TOOLS_DIR=$build/tools timeout 120 \
+                tools/run-transcript.sh "$build/dravik" "$t" >"$log.one" 2>&1; then
+                basename "$t" .dvk >>"$list"
+                { echo "== $t"; cat "$log.one"; } >>"$log"
+            fi
+        done
+        rm -f "$log.one"' _ "$dir" "$build" "$out/$name.transcripts" "$out/$name.transcripts.log" tests/transcripts/*.dvk
+}
+
+# Transcript tests that differ on a file system for a documented reason of it:
+# tests/transcripts/known/NAME.txt, lines "TEST reason".
+unexplained_transcripts() { # NAME: prints the differing tests that its list does not name
+    local t known=tests/transcripts/known/$1.txt
+    while read -r t; do
+        [ -f "$known" ] && grep -q "^$t " "$known" && continue
+        echo "$t"
+    done <"$out/$1.transcripts"
+}
+
+suite_summary() { # NAME: the counts of dravik-run's JSON summary
+    python3 -c 'import json, sys; s = json.load(open(sys.argv[1]))["summary"]
+print("%d scripts, %d checks, %d failed, %d known" % (s["scripts"], s["checks"], s["failures"] - sum(
+    1 for x in json.load(open(sys.argv[1]))["scripts"] for f in x.get("failures", []) if f.get("known")),
+    sum(1 for x in json.load(open(sys.argv[1]))["scripts"] for f in x.get("failures", []) if f.get("known"))))' \
+        "$out/$1.suites.json" 2>/dev/null || echo "no results"
 }
 
 start=$SECONDS
+UNEXPLAINED=()
 for name in "${wanted[@]}"; do
     started=$SECONDS
     if [ "$name" = wine ]; then
         # The Windows build, through a dravik that dravik-run starts like the Linux one.
         if [ ! -x /usr/lib/wine/wine64 ] || [ ! -f "$winbuild/dravik.exe" ]; then
-            result wine skipped "wine64 or build-win/dravik.exe is missing" 0
+            result wine skipped "wine64 or build-win/dravik.exe is missing"
+            echo "wine: skipped: wine64 or build-win/dravik.exe is missing"
             continue
         fi
         export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
@@ -257,30 +334,46 @@ for name in "${wanted[@]}"; do
         chmod +x "$work/dravik-wine"
         mkdir -p "$work/wine"
         run_suites wine "$work/wine" --dravik "$work/dravik-wine"
-        result wine ran "" 0
-        echo "wine: suites $(tail -1 "$out/wine.tap" 2>/dev/null) ($((SECONDS - started)) s)"
-        continue
-    fi
-    if ! declare -F "mount_$name" >/dev/null; then
-        echo "fs-matrix: unknown file system $name" >&2
-        exit 2
-    fi
-    mnt=$work/mnt-$name
-    mkdir -p "$mnt"
-    REASON=
-    if ! "mount_$name" "$mnt"; then
+        status=$?
+        : >"$out/wine.transcripts"
+    else
+        if ! declare -F "mount_$name" >/dev/null; then
+            echo "fs-matrix: unknown file system $name" >&2
+            exit 2
+        fi
+        mnt=$work/$name
+        mkdir -p "$mnt"
+        REASON=
+        if ! "mount_$name" "$mnt"; then
+            release
+            result "$name" skipped "${REASON:-cannot be mounted}"
+            echo "$name: skipped: $REASON"
+            continue
+        fi
+        mkdir -p "$mnt/s" "$mnt/t"
+        run_suites "$name" "$mnt/s"
+        status=$?
+        [ "$status" -eq 124 ] || run_transcripts "$name" "$mnt/t" || status=124
         release
-        result "$name" skipped "${REASON:-cannot be mounted}" 0
-        echo "$name: skipped: $REASON"
+        rm -f "$work"/*.img
+    fi
+    if [ "$status" -eq 124 ]; then
+        result "$name" stopped "the run was stopped after $budget s: the mount hung"
+        UNEXPLAINED+=("$name: stopped after $budget s")
+        echo "$name: stopped after $budget s"
         continue
     fi
-    mkdir -p "$mnt/suites" "$mnt/transcripts"
-    run_suites "$name" "$mnt/suites"
-    run_transcripts "$mnt/transcripts"
-    release
-    rm -f "$work"/*.img
-    result "$name" ran "" "$TPASSED" "${TFAILED[@]}"
-    echo "$name: transcripts $TPASSED passed, ${#TFAILED[@]} failed ($((SECONDS - started)) s)"
+    mapfile -t odd < <(unexplained_transcripts "$name")
+    result "$name" ran ""
+    echo "$name: suites: $(suite_summary "$name"); transcripts: $(wc -l <"$out/$name.transcripts") differ," \
+        "${#odd[@]} unexplained ${odd[*]} ($((SECONDS - started)) s)"
+    [ "$status" -eq 0 ] ||
+        UNEXPLAINED+=("$name: suites fail beyond suites/known/$name.txt (dravik-run status $status, $out/$name.tap)")
+    [ ${#odd[@]} -eq 0 ] || UNEXPLAINED+=("$name: transcripts ${odd[*]} differ ($out/$name.transcripts.log)")
 done
 echo "fs-matrix: $((SECONDS - start)) s; results in $out"
 python3 tools/fs-docs.py "$out" >"$out/file-systems.md"
+if [ ${#UNEXPLAINED[@]} -gt 0 ]; then
+    printf 'fs-matrix: unexplained: %s\n' "${UNEXPLAINED[@]}" >&2
+    exit 1
+fi

@@ -9,6 +9,8 @@
 # may make files, export variables and start helpers (it registers its own cleanup
 # with the CLEANUP array). DRAVIK_SCRATCH_DIR names the folder that holds the scratch
 # directory (default /tmp), so that the file-system matrix can run the tests on a mount.
+# The scratch directory's path is always 72 characters long, wherever it is made, so that
+# names near the Win32 path limits meet them on the same lines everywhere.
 set -u
 program=$(readlink -f "$1")
 script=$(readlink -f "$2")
@@ -19,7 +21,15 @@ here=$(dirname "$(readlink -f "$0")")
 expected=$base.expected
 if [ "$mode" = wine ] && [ -f "$base.wine.expected" ]; then expected=$base.wine.expected; fi
 
-scratch=$(mktemp -d "${DRAVIK_SCRATCH_DIR:-/tmp}/dravik-test.XXXXXX") || exit 1
+scratch_length=72
+parent=$(readlink -f "${DRAVIK_SCRATCH_DIR:-/tmp}")
+prefix=$parent/dravik-test.
+pad=$((scratch_length - ${#prefix}))
+if [ "$pad" -lt 6 ]; then
+    echo "run-transcript: $parent is too long for a scratch path of $scratch_length characters" >&2
+    exit 1
+fi
+scratch=$(mktemp -d "$prefix$(printf 'X%.0s' $(seq "$pad"))") || exit 1
 CLEANUP=()
 cleanup() {
     local c

@@ -8,10 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,24 @@ TEST_F(ExfatVolumeTest, BitsThatCannotBeKeptAreRefused) {
         EXPECT_FALSE(std::filesystem::exists(mount_ + "/new.fil")) << bits;
     }
     EXPECT_TRUE(DeleteFileA(file.c_str()));
+}
+
+// A copy is written under a temporary name that begins with a dot and renamed over its
+// target; without extended attributes its bits must be judged by the name it ends
+// with (ARCHIVE), not by the temporary one (ARCHIVE and HIDDEN): the copy succeeds,
+// onto a new name and over an existing one, and reads ARCHIVE.
+TEST_F(ExfatVolumeTest, CopiesOfPlainFilesSucceed) {
+    EXPECT_TRUE(CopyFileA(name("a.fil").c_str(), name("b.fil").c_str(), TRUE));
+    EXPECT_EQ(GetFileAttributesA(name("b.fil").c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+    std::ofstream(mount_ + "/c.fil") << "old";
+    EXPECT_TRUE(CopyFileA(name("a.fil").c_str(), name("c.fil").c_str(), FALSE));
+    std::ifstream copy(mount_ + "/c.fil");
+    std::string data((std::istreambuf_iterator<char>(copy)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(data, "data");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(mount_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.fil", "b.fil", "c.fil"}));
 }
 
 // ntfs-3g without "-o permissions" keeps extended attributes but ignores chmod: there

@@ -78,7 +78,9 @@ bool KeepsUserAttributes(const std::string& path) {
     return getxattr(path.c_str(), kXattr, &byte, 0) >= 0 || errno != ENOTSUP;
 }
 
-DWORD SetAttributeBits(const std::string& path, DWORD bits) {
+DWORD SetAttributeBits(const std::string& path, DWORD bits) { return SetAttributeBits(path, BaseName(path), bits); }
+
+DWORD SetAttributeBits(const std::string& path, const std::string& fileName, DWORD bits) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return Win32ErrorFromErrno(errno, path);
     struct statvfs volume;
@@ -116,8 +118,7 @@ DWORD SetAttributeBits(const std::string& path, DWORD bits) {
         // Without the attribute the file reads back as a file made by another program
         // (ARCHIVE, HIDDEN for a dot name); any other bits cannot be kept.
         DWORD fallback = directory ? 0 : FILE_ATTRIBUTE_ARCHIVE;
-        std::string name = BaseName(path);
-        if (!directory && name.size() > 1 && name[0] == '.') fallback |= FILE_ATTRIBUTE_HIDDEN;
+        if (!directory && fileName.size() > 1 && fileName[0] == '.') fallback |= FILE_ATTRIBUTE_HIDDEN;
         if (stored != fallback) {
             if (!directory) chmod(path.c_str(), mode);
             return xattrError == ENOTSUP || xattrError == EPERM || xattrError == EACCES

@@ -31,6 +31,10 @@ DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName
 // the attribute.
 DWORD SetAttributeBits(const std::string& path, DWORD bits);
 
+// The same for a file that will bear fileName (a copy made under a temporary name):
+// what it reads back without user.DOSATTRIB is judged by that name.
+DWORD SetAttributeBits(const std::string& path, const std::string& fileName, DWORD bits);
+
 // True when the file system of path keeps user extended attributes.
 bool KeepsUserAttributes(const std::string& path);
 

@@ -107,11 +107,11 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Fills the file at target (open as out) from source: data, last-access and last-write
-// times, and the source's attributes with ARCHIVE added, as for every newly written
-// file. Gives 0 or a Win32 code.
-DWORD FillCopy(const std::string& source, const posix::FileStatus& sourceStatus, int out,
-               const std::string& temporary) {
+// Fills the file at temporary (open as out), which will bear target's name, from source:
+// data, last-access and last-write times, and the source's attributes with ARCHIVE added,
+// as for every newly written file. Gives 0 or a Win32 code.
+DWORD FillCopy(const std::string& source, const posix::FileStatus& sourceStatus, int out, const std::string& temporary,
+               const std::string& target) {
     DWORD error = 0;
     Descriptor in(posix::OpenData(source, O_RDONLY | O_CLOEXEC, error));
     if (in.get() < 0) return error;
@@ -120,7 +120,9 @@ DWORD FillCopy(const std::string& source, const posix::FileStatus& sourceStatus,
     if (futimens(out, times) != 0) return posix::Win32ErrorFromErrno(errno, temporary);
     DWORD bits = posix::GetAttributeBits(source, sourceStatus.st);
     if (bits == FILE_ATTRIBUTE_NORMAL) bits = 0;
-    return posix::SetAttributeBits(temporary, bits | FILE_ATTRIBUTE_ARCHIVE);
+    std::string::size_type slash = target.rfind('/');
+    return posix::SetAttributeBits(temporary, target.substr(slash == std::string::npos ? 0 : slash + 1),
+                                   bits | FILE_ATTRIBUTE_ARCHIVE);
 }
 
 // Copies a regular file (sourceStatus) into the target that handles of the process
@@ -129,7 +131,7 @@ DWORD CopyIntoOpenTarget(const std::string& source, const posix::FileStatus& sou
     DWORD error = 0;
     int out = posix::OpenData(target, O_WRONLY | O_TRUNC | O_CLOEXEC, error);
     if (out < 0) return error;
-    error = FillCopy(source, sourceStatus, out, target);
+    error = FillCopy(source, sourceStatus, out, target, target);
     if (close(out) != 0 && error == 0) error = posix::Win32ErrorFromErrno(errno, target);
     return error;
 }
@@ -149,7 +151,7 @@ DWORD CopyContents(const std::string& source, const posix::FileStatus& sourceSta
     mode_t mask = umask(0);
     umask(mask);
     DWORD error = fchmod(out, 0666 & ~mask) != 0 ? posix::Win32ErrorFromErrno(errno, temporary)
-                                                 : FillCopy(source, sourceStatus, out, temporary);
+                                                 : FillCopy(source, sourceStatus, out, temporary, target);
     // A file system may refuse the data only when the file is closed.
     if (close(out) != 0 && error == 0) error = posix::Win32ErrorFromErrno(errno, target);
     if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = posix::Win32ErrorFromErrno(errno, target);
