@@ -156,6 +156,19 @@ TEST_F(ExfatVolumeTest, CopiesOfPlainFilesSucceed) {
     EXPECT_EQ(names, (std::vector<std::string>{"a.fil", "b.fil", "c.fil"}));
 }
 
+// A dot name is HIDDEN only where another program could have made it so; on a volume
+// without extended attributes dravik cannot make it otherwise, so it is a plain name
+// there: CREATE makes it (ARCHIVE), and attributes set to ARCHIVE are kept.
+TEST_F(ExfatVolumeTest, DotNamesArePlainNames) {
+    HANDLE h = CreateFileA(name(".profile").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(GetFileAttributesA(name(".profile").c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(SetFileAttributesA(name(".profile").c_str(), FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_TRUE(CopyFileA(name("a.fil").c_str(), name(".copy").c_str(), TRUE));
+    EXPECT_EQ(GetFileAttributesA(name(".copy").c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+}
+
 // ntfs-3g without "-o permissions" keeps extended attributes but ignores chmod: there
 // READONLY lives in user.DOSATTRIB, and writing or deleting the file then gives 5, as
 // on Windows. The image is mounted by ntfs-3g itself, without a loop device.

@@ -19,17 +19,29 @@ constexpr DWORD kDirectoryStoredBits = kFileStoredBits | FILE_ATTRIBUTE_READONLY
 // "-o permissions", exFAT: chmod succeeds and the mode stays 0777).
 constexpr DWORD kFileReadBits = kFileStoredBits | FILE_ATTRIBUTE_READONLY;
 
-// The stored bits, or false when the file has no readable user.DOSATTRIB.
+// The stored bits, or false when the file has no readable user.DOSATTRIB (errno tells
+// why: ENOTSUP where the file system keeps no user extended attributes).
 bool ReadStored(const std::string& path, DWORD& bits) {
     char text[64];
     ssize_t size = getxattr(path.c_str(), kXattr, text, sizeof text - 1);
-    if (size <= 0) return false;
+    if (size < 0) return false;
     text[size] = '\0';
     char* end = nullptr;
     unsigned long value = std::strtoul(text, &end, 16);
-    if (end == text) return false;
+    if (size == 0 || end == text) {
+        errno = ENODATA;
+        return false;
+    }
     bits = static_cast<DWORD>(value);
     return true;
+}
+
+// What a file reads without user.DOSATTRIB: ARCHIVE, and HIDDEN for a dot name made by
+// another program. On a volume without extended attributes (noAttributes) no name can be
+// made otherwise, so there a dot name is not HIDDEN: it reads as dravik made it.
+DWORD UnstoredBits(const std::string& fileName, bool noAttributes) {
+    bool dotName = fileName.size() > 1 && fileName[0] == '.' && fileName != "..";
+    return FILE_ATTRIBUTE_ARCHIVE | (dotName && !noAttributes ? FILE_ATTRIBUTE_HIDDEN : 0);
 }
 
 bool WriteStored(const std::string& path, DWORD bits) {
@@ -59,8 +71,7 @@ DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName
     if (ReadStored(xattrPath, stored)) {
         bits = stored & (directory ? kDirectoryStoredBits : kFileReadBits);
     } else if (!directory) {
-        bits = FILE_ATTRIBUTE_ARCHIVE;
-        if (fileName.size() > 1 && fileName[0] == '.' && fileName != "..") bits |= FILE_ATTRIBUTE_HIDDEN;
+        bits = UnstoredBits(fileName, errno == ENOTSUP);
     }
     if (directory)
         bits |= FILE_ATTRIBUTE_DIRECTORY;
@@ -115,10 +126,9 @@ DWORD SetAttributeBits(const std::string& path, const std::string& fileName, DWO
     }
     if (!kept) {
         if (xattrError == EROFS) return ERROR_WRITE_PROTECT;
-        // Without the attribute the file reads back as a file made by another program
-        // (ARCHIVE, HIDDEN for a dot name); any other bits cannot be kept.
-        DWORD fallback = directory ? 0 : FILE_ATTRIBUTE_ARCHIVE;
-        if (!directory && fileName.size() > 1 && fileName[0] == '.') fallback |= FILE_ATTRIBUTE_HIDDEN;
+        // Without the attribute the file reads back as a file made by another program;
+        // any other bits cannot be kept.
+        DWORD fallback = directory ? 0 : UnstoredBits(fileName, xattrError == ENOTSUP);
         if (stored != fallback) {
             if (!directory) chmod(path.c_str(), mode);
             return xattrError == ENOTSUP || xattrError == EPERM || xattrError == EACCES

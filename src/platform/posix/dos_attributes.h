@@ -15,8 +15,9 @@ namespace posix {
 
 // The bits of the file at path, whose stat is st. The bits read back are the bits
 // set; none set reads FILE_ATTRIBUTE_NORMAL. A file without user.DOSATTRIB (made by
-// another program) reports ARCHIVE, plus HIDDEN when its name begins with ".";
-// directories report DIRECTORY plus their stored bits.
+// another program) reports ARCHIVE, plus HIDDEN when its name begins with "." on a
+// volume that keeps extended attributes; directories report DIRECTORY plus their
+// stored bits.
 DWORD GetAttributeBits(const std::string& path, const struct stat& st);
 
 // The same, with the extended attribute read through xattrPath (for example
