@@ -44,6 +44,8 @@ struct Request {
     std::shared_ptr<OpenFile> file;  // keeps the descriptor open while in flight
     LPOVERLAPPED_COMPLETION_ROUTINE routine = nullptr;
     HANDLE event = nullptr;  // not for ...Ex requests, whose hEvent is the caller's
+    char* buffer = nullptr;
+    std::uint64_t offset = 0;
     DWORD length = 0;
     bool write = false;
 };
@@ -86,43 +88,42 @@ DWORD ErrorOfStatus(ULONG_PTR status) {
     return ERROR_INVALID_FUNCTION;
 }
 
-// Completes a request with the outcome of its read or write: a byte count (>= 0) or
-// a negative errno.
-void Complete(AsyncState& state, std::unique_ptr<Request> request, long result) {
+// Completes a request with the outcome of its read or write: the bytes it moved and
+// the errno that stopped it (0 when it ran to its end, or a read to the end of file).
+// A failed write keeps the bytes it moved in its record, as a synchronous one does.
+void Complete(AsyncState& state, std::unique_ptr<Request> request, DWORD moved, int failure) {
     OVERLAPPED* ov = request->overlapped;
     DWORD error = 0;
-    DWORD bytes = 0;
-    if (result < 0) {
-        error = Win32ErrorFromErrno(static_cast<int>(-result));
+    if (failure != 0) {
+        error = Win32ErrorFromErrno(failure);
         ov->Internal = kErrorStatusBase | error;
-    } else if (result == 0 && request->length > 0 && !request->write) {
+    } else if (moved == 0 && request->length > 0 && !request->write) {
         error = ERROR_HANDLE_EOF;
         ov->Internal = STATUS_END_OF_FILE;
     } else {
-        bytes = static_cast<DWORD>(result);
         ov->Internal = 0;
     }
-    ov->InternalHigh = bytes;
+    ov->InternalHigh = moved;
     if (request->event != nullptr) SignalEvent(request->event);
-    if (request->routine != nullptr) state.routines.push_back({request->routine, error, bytes, ov});
+    if (request->routine != nullptr) state.routines.push_back({request->routine, error, moved, ov});
 }
 
 // A request carried out at submission that failed before any byte moved: its call
 // fails at once with the error, as Windows fails a request that fails at start; no
 // event is set and no completion routine is queued for it.
-BOOL FailAtStart(OVERLAPPED* overlapped, long result) {
-    DWORD code = Win32ErrorFromErrno(static_cast<int>(-result));
+BOOL FailAtStart(OVERLAPPED* overlapped, int failure) {
+    DWORD code = Win32ErrorFromErrno(failure);
     overlapped->Internal = kErrorStatusBase | code;
     overlapped->InternalHigh = 0;
     return Fail(code);
 }
 
-// The whole read or write at once, as a byte count or a negative errno (when the
-// error came before any byte moved).
-long TransferNow(const Request& request, void* buffer, std::uint64_t offset) {
-    PositionedResult result = TransferAtPosition(request.file->fd, request.write, buffer, request.length, offset);
-    if (result.error != 0 && result.moved == 0) return -result.error;
-    return static_cast<long>(result.moved);
+// The read or write of a request from its byte `from` on, at once.
+PositionedResult TransferNow(const Request& request, DWORD from) {
+    PositionedResult result = TransferAtPosition(request.file->fd, request.write, request.buffer + from,
+                                                 request.length - from, request.offset + from);
+    result.moved += from;
+    return result;
 }
 
 #if defined(DRAVIK_HAVE_URING)
@@ -134,7 +135,17 @@ void ReapOne(AsyncState& state, io_uring_cqe* cqe) {
     auto it = state.inFlight.find(raw->overlapped);
     std::unique_ptr<Request> request = std::move(it->second);
     state.inFlight.erase(it);
-    Complete(state, std::move(request), result);
+    if (result < 0) {
+        Complete(state, std::move(request), 0, static_cast<int>(-result));
+        return;
+    }
+    // A write the kernel cut short met the end of the room (a full disk, the file-size
+    // limit): the rest, written now, gives the reason, which Windows reports for the
+    // whole request.
+    PositionedResult outcome{static_cast<std::size_t>(result), 0};
+    if (request->write && result < static_cast<long>(request->length))
+        outcome = TransferNow(*request, static_cast<DWORD>(result));
+    Complete(state, std::move(request), static_cast<DWORD>(outcome.moved), outcome.error);
 }
 
 // Reaps every completion that is ready, without waiting.
@@ -165,13 +176,13 @@ bool ReapNext(AsyncState& state, DWORD timeoutMs) {
 }
 
 // Hands the request to the kernel; false when the ring cannot take it now.
-bool SubmitToRing(AsyncState& state, Request& request, void* buffer, std::uint64_t offset) {
+bool SubmitToRing(AsyncState& state, Request& request) {
     io_uring_sqe* sqe = io_uring_get_sqe(&state.ring);
     if (sqe == nullptr) return false;
     if (request.write)
-        io_uring_prep_write(sqe, request.file->fd, buffer, request.length, offset);
+        io_uring_prep_write(sqe, request.file->fd, request.buffer, request.length, request.offset);
     else
-        io_uring_prep_read(sqe, request.file->fd, buffer, request.length, offset);
+        io_uring_prep_read(sqe, request.file->fd, request.buffer, request.length, request.offset);
     io_uring_sqe_set_data(sqe, &request);
     for (int attempt = 0; attempt < 100; ++attempt) {
         int rc = io_uring_submit(&state.ring);
@@ -236,6 +247,8 @@ BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length
     request->file = handle.file;
     request->routine = routine;
     request->event = routine == nullptr ? overlapped->hEvent : nullptr;
+    request->buffer = static_cast<char*>(buffer);
+    request->offset = offset;
     request->length = length;
     request->write = write;
     // The Win32 result of a started request: ...Ex gives TRUE, the others FALSE
@@ -245,25 +258,25 @@ BOOL SubmitOverlapped(FileHandle& handle, bool write, void* buffer, DWORD length
     if (!handle.file->overlapped) {
         // ReadFileEx/WriteFileEx on a handle opened without FILE_FLAG_OVERLAPPED: the
         // transfer happens now and moves the file pointer; only the routine waits.
-        long result = TransferNow(*request, buffer, offset);
-        if (result < 0) return FailAtStart(overlapped, result);
-        if (result > 0) lseek(handle.file->fd, static_cast<off_t>(offset + result), SEEK_SET);
-        Complete(state, std::move(request), result);
+        PositionedResult result = TransferNow(*request, 0);
+        if (result.error != 0 && result.moved == 0) return FailAtStart(overlapped, result.error);
+        if (result.moved > 0) lseek(handle.file->fd, static_cast<off_t>(offset + result.moved), SEEK_SET);
+        Complete(state, std::move(request), static_cast<DWORD>(result.moved), result.error);
         return started();
     }
 #if defined(DRAVIK_HAVE_URING)
     if (state.ringReady) {
         Request& placed = *request;
         state.inFlight[overlapped] = std::move(request);
-        if (SubmitToRing(state, placed, buffer, offset)) return started();
+        if (SubmitToRing(state, placed)) return started();
         // The ring refused the entry: finish this request at once instead.
         request = std::move(state.inFlight[overlapped]);
         state.inFlight.erase(overlapped);
     }
 #endif
-    long result = TransferNow(*request, buffer, offset);
-    if (result < 0) return FailAtStart(overlapped, result);
-    Complete(state, std::move(request), result);
+    PositionedResult result = TransferNow(*request, 0);
+    if (result.error != 0 && result.moved == 0) return FailAtStart(overlapped, result.error);
+    Complete(state, std::move(request), static_cast<DWORD>(result.moved), result.error);
     return started();
 }
 
