@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -109,7 +110,8 @@ void* Init(fuse_conn_info*, fuse_config* cfg) {
 
 int GetAttr(const char* path, struct stat* st, fuse_file_info* fi) {
     if (fi != nullptr) return Result(fstat(HandleOf(fi)->fd, st));
-    return Result(lstat(Real(path).c_str(), st));
+    int rc = Result(lstat(Real(path).c_str(), st));
+    return rc == 0 ? Planted(Fault::Stat, path) : rc;
 }
 
 int ReadLink(const char* path, char* buffer, size_t size) {
@@ -121,7 +123,19 @@ int ReadLink(const char* path, char* buffer, size_t size) {
 
 int MakeNode(const char* path, mode_t mode, dev_t device) { return Result(mknod(Real(path).c_str(), mode, device)); }
 int MakeDir(const char* path, mode_t mode) { return Result(mkdir(Real(path).c_str(), mode)); }
-int Unlink(const char* path) { return Result(unlink(Real(path).c_str())); }
+// How many unlinks of each name a busy fault has failed.
+std::mutex g_busyLock;
+std::map<std::string, int> g_busyFailures;
+
+int Unlink(const char* path) {
+    if (int error = Planted(Fault::Unlink, path)) return error;
+    if (int error = Planted(Fault::Busy, path)) {
+        std::lock_guard<std::mutex> hold(g_busyLock);
+        if (g_busyFailures[path]++ < 3) return error;
+        g_busyFailures.erase(path);
+    }
+    return Result(unlink(Real(path).c_str()));
+}
 int RemoveDir(const char* path) { return Result(rmdir(Real(path).c_str())); }
 int SymLink(const char* target, const char* path) { return Result(symlink(target, Real(path).c_str())); }
 int Link(const char* from, const char* to) { return Result(link(Real(from).c_str(), Real(to).c_str())); }

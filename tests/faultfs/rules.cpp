@@ -11,7 +11,7 @@ namespace faultfs {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Fault>, 9> kFaults{{
+constexpr std::array<std::pair<std::string_view, Fault>, 12> kFaults{{
     {"read", Fault::Read},
     {"write", Fault::Write},
     {"fsync", Fault::Fsync},
@@ -21,6 +21,9 @@ constexpr std::array<std::pair<std::string_view, Fault>, 9> kFaults{{
     {"stale", Fault::Stale},
     {"drop", Fault::Drop},
     {"keepold", Fault::KeepOld},
+    {"unlink", Fault::Unlink},
+    {"busy", Fault::Busy},
+    {"stat", Fault::Stat},
 }};
 
 constexpr std::array<std::pair<std::string_view, int>, 11> kErrors{{

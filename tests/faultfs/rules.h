@@ -15,6 +15,11 @@
 //   stale    reads return what the file held when it was opened (direct I/O)
 //   drop     writes report success and change nothing (direct I/O)
 //   keepold  a rename copies the file to the new name and leaves the old one
+//   unlink   every unlink of the name fails
+//   busy     the first three unlinks of the name fail, later ones work (as a server
+//            that holds the file a moment longer); give it EBUSY
+//   stat     looking up the name fails where the file exists (so a listing shows
+//            the entry, and its status cannot be read); an open file's status works
 //
 // The faults of a file are chosen when it is opened.
 // ERRNO names the error of the failing faults (EIO unless given): EIO, ENOSPC,
@@ -28,7 +33,7 @@
 
 namespace faultfs {
 
-enum class Fault { Read, Write, Fsync, Flush, Readdir, Pagein, Stale, Drop, KeepOld };
+enum class Fault { Read, Write, Fsync, Flush, Readdir, Pagein, Stale, Drop, KeepOld, Unlink, Busy, Stat };
 
 struct Rule {
     Fault fault;

@@ -29,6 +29,17 @@ TEST(FaultRules, FaultsMatchTheLastComponentByGlob) {
     EXPECT_EQ(faultfs::Find(rules, Fault::KeepOld, "/old12.fil"), nullptr);
 }
 
+TEST(FaultRules, NameFaultsTakeTheirErrors) {
+    auto rules = Parse("unlink held.fil EBUSY\nbusy brief*.fil EBUSY\nstat gone.fil\n");
+    ASSERT_NE(faultfs::Find(rules, Fault::Unlink, "/d/held.fil"), nullptr);
+    EXPECT_EQ(faultfs::Find(rules, Fault::Unlink, "/d/held.fil")->error, EBUSY);
+    EXPECT_EQ(faultfs::Find(rules, Fault::Busy, "/brief1.fil")->error, EBUSY);
+    EXPECT_EQ(faultfs::Find(rules, Fault::Busy, "/held.fil"), nullptr);
+    EXPECT_EQ(faultfs::Find(rules, Fault::Stat, "/gone.fil")->error, EIO);
+    EXPECT_EQ(faultfs::Find(rules, Fault::Unlink, "/gone.fil"), nullptr);
+    EXPECT_FALSE(faultfs::NeedsDirectIo(rules, "/held.fil"));
+}
+
 TEST(FaultRules, TransferFaultsBypassThePageCacheButPageInsDoNot) {
     auto rules = Parse("read r\nwrite w\nstale s\ndrop d\npagein p\nfsync f\nreaddir r2\n");
     for (const char* name : {"/r", "/w", "/s", "/d"}) EXPECT_TRUE(faultfs::NeedsDirectIo(rules, name)) << name;

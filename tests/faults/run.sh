@@ -4,8 +4,8 @@
 # The script runs with dravik-run on a file system made for it and undone afterwards,
 # also when the run fails: a script named disk-full-* on a 1 MiB tmpfs, a script named
 # faultfs-* on faultfs over a scratch folder, with the rules of faultfs.rules beside this
-# file. Mounting needs root and /dev/fuse; where the machine cannot mount, the test is
-# skipped (exit status 77) and says why.
+# file, and a small tmpfs as drive Y:. Mounting needs root and /dev/fuse; where the
+# machine cannot mount, the test is skipped (exit status 77) and says why.
 set -u
 runner=$1 dravik=$2 faultfs=$3 script=$4
 here=$(dirname "$(readlink -f "$0")")
@@ -17,10 +17,18 @@ skip() {
 
 [ "$(id -u)" -eq 0 ] || skip "mounting a file system for the test needs root"
 base=$(mktemp -d /tmp/dravik-fault.XXXXXX) || exit 1
-mounted=""
+mounted="" other=""
 cleanup() {
-    if [ -n "$mounted" ]; then umount "$mounted" 2>/dev/null || umount -l "$mounted"; fi
-    rm -rf "$base"
+    local mount
+    for mount in "$other" "$mounted"; do
+        if [ -n "$mount" ]; then umount "$mount" 2>/dev/null || umount -l "$mount"; fi
+    done
+    # Never remove through a mount: a folder that still holds one is left in place.
+    if findmnt --raw --noheadings --output TARGET | grep -q "^$base"; then
+        echo "still mounted under $base; left in place" >&2
+    else
+        rm -rf "$base"
+    fi
 }
 trap cleanup EXIT
 mkdir "$base/mnt"
@@ -34,6 +42,11 @@ faultfs-*)
     [ -c /dev/fuse ] || skip "no /dev/fuse here"
     mkdir "$base/src"
     "$faultfs" "$base/src" "$base/mnt" --rules="$here/faultfs.rules" 2>/dev/null || skip "cannot mount faultfs here"
+    # A second file system, drive Y:, for moves that must copy.
+    mkdir "$base/other"
+    mount -t tmpfs -o size=4M dravik-other "$base/other" 2>/dev/null || skip "cannot mount a tmpfs here"
+    other=$base/other
+    export DRAVIK_DRIVES="Y=$other"
     ;;
 *)
     echo "no file system for $script" >&2
