@@ -1,4 +1,5 @@
-// A substitute driver for trying device control requests without the real one.
+// A substitute driver for trying device control requests without the real one,
+// installed as dravik-echo-driver:
 //
 //   echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] [--silent] FOLDER
 //
@@ -25,6 +26,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "CLI/CLI.hpp"
 
 namespace {
 
@@ -103,63 +106,62 @@ void Serve(int fd, const Settings& settings) {
     }
 }
 
-bool ParseNumber(const char* text, std::uint32_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    unsigned long long number = std::strtoull(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || number > 0xFFFFFFFFull || text[0] == '-') return false;
-    value = static_cast<std::uint32_t>(number);
-    return true;
-}
-
-bool ParseArguments(int argc, char** argv, Settings& settings) {
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (arg == "--name" && hasValue) {
-            settings.name = argv[++i];
-        } else if (arg == "--status" && hasValue) {
-            settings.fail = true;
-            if (!ParseNumber(argv[++i], settings.status) || settings.status == 0) return false;
-        } else if (arg == "--reply-size" && hasValue) {
-            settings.fixedSize = true;
-            if (!ParseNumber(argv[++i], settings.replySize)) return false;
-        } else if (arg == "--silent") {
-            settings.silent = true;
-        } else if (arg.rfind("--", 0) != 0 && settings.folder.empty()) {
-            settings.folder = arg;
-        } else {
-            return false;
-        }
-    }
-    return !settings.folder.empty();
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    Settings settings;
-    if (!ParseArguments(argc, argv, settings)) {
-        std::fprintf(stderr,
-                     "usage: echo-driver [--name NAME] [--status CODE] [--reply-size BYTES] [--silent] FOLDER\n");
+// Reads the options into settings; -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, Settings& settings) {
+    CLI::App app{"dravik-echo-driver: a substitute driver that answers dravik's control requests"};
+    app.add_option("folder", settings.folder, "folder of the driver's socket (dravik's DRAVIK_DEVICE_DIR)")->required();
+    app.add_option("--name", settings.name, "the device name (default QELDRV.VXD, the driver SERVERIOCTL opens)")
+        ->type_name("NAME");
+    app.add_option("--status", settings.status, "answer every request with the Win32 error CODE and no data")
+        ->type_name("CODE")
+        ->check(CLI::Range(1U, 0xFFFFFFFFU));
+    app.add_option("--reply-size", settings.replySize,
+                   "send exactly BYTES bytes of reply data, the echo repeated, even beyond the declared output "
+                   "size: a faulty driver")
+        ->type_name("BYTES");
+    app.add_flag("--silent", settings.silent, "accept requests and never answer them: a hung driver");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "dravik-echo-driver: %s\nRun with --help for more information.\n", e.what());
         return 2;
     }
-    std::string path = settings.folder + "/" + settings.name;
+    settings.fail = app.count("--status") > 0;
+    settings.fixedSize = app.count("--reply-size") > 0;
+    return -1;
+}
+
+// Listens on path. The socket is bound under a temporary name and renamed to path
+// only once it listens, so that a caller who sees path can always connect.
+int Listen(const std::string& path) {
+    std::string temporary = path + ".starting";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
-        std::fprintf(stderr, "echo-driver: socket path too long: %s\n", path.c_str());
-        return 1;
+    if (temporary.size() >= sizeof address.sun_path) {
+        std::fprintf(stderr, "dravik-echo-driver: socket path too long: %s\n", path.c_str());
+        return -1;
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-
+    std::memcpy(address.sun_path, temporary.c_str(), temporary.size() + 1);
     int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    unlink(path.c_str());
+    unlink(temporary.c_str());
     if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0) {
-        std::fprintf(stderr, "echo-driver: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
-        return 1;
+        listen(listener, 64) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
+        std::fprintf(stderr, "dravik-echo-driver: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
+        unlink(temporary.c_str());
+        return -1;
     }
+    return listener;
+}
+
+// Listens and serves each caller until a signal ends it; the exit status otherwise.
+int Run(int argc, char** argv) {
+    Settings settings;
+    int status = ParseArguments(argc, argv, settings);
+    if (status >= 0) return status;
+    int listener = Listen(settings.folder + "/" + settings.name);
+    if (listener < 0) return 1;
     // Children are reaped by the system; a caller that goes away must not kill us.
     std::signal(SIGCHLD, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
         int fd = accept(listener, nullptr, nullptr);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::fprintf(stderr, "echo-driver: accept: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "dravik-echo-driver: accept: %s\n", std::strerror(errno));
             return 1;
         }
         pid_t child = fork();
@@ -177,5 +179,16 @@ int main(int argc, char** argv) {
             _exit(0);
         }
         close(fd);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "dravik-echo-driver: %s\n", e.what());
+        return 1;
     }
 }

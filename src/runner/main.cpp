@@ -159,19 +159,29 @@ int ParseAndRun(int argc, char** argv) {
     CLI::App app{"Runs dravik scripts and reports a verdict per script (TAP on standard output)."};
     app.set_version_flag("--version", std::string("dravik-run ") + DRAVIK_VERSION);
     app.add_option("paths", options.paths, "scripts, or folders of *.dvk scripts")->required();
-    app.add_option("--junit", options.junit, "write a JUnit XML report to FILE")->type_name("FILE");
-    app.add_option("--json", options.json, "write every record and a summary to FILE")->type_name("FILE");
-    app.add_option("--timeout", options.timeout, "seconds a script may run before it is killed as hung")
+    app.add_option("--junit", options.junit,
+                   "also write JUnit XML to FILE: one testsuite per script, one testcase per checked line")
+        ->type_name("FILE");
+    app.add_option("--json", options.json, "also write every record of every script and a summary as JSON to FILE")
+        ->type_name("FILE");
+    app.add_option("--timeout", options.timeout, "seconds a script may run before it is killed as hung (default 300)")
         ->type_name("S")
         ->check(CLI::PositiveNumber);
-    app.add_option("--known-failures", options.knownFailures, "lines SCRIPT[:LINE] reason")->type_name("FILE");
-    app.add_flag("--timing", options.timing, "print wall time per command word");
+    app.add_option("--known-failures", options.knownFailures,
+                   "failures to expect, lines SCRIPT[:LINE] reason (see KNOWN FAILURES in dravik-run(1))")
+        ->type_name("FILE");
+    app.add_flag("--timing", options.timing,
+                 "print count, median, 99th percentile and maximum wall time per command word");
     app.add_option("--keep", options.keep, "keep each script's transcript and scratch folder below DIR")
         ->type_name("DIR");
-    app.add_option("--jobs", options.jobs, "scripts run at a time")->type_name("N")->check(CLI::Range(1, 256));
+    app.add_option("--jobs", options.jobs, "run N scripts at a time, each in its own folder and process (default 1)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 256));
     app.add_option("--dravik", options.dravik, "the dravik to run (default: the one beside dravik-run)")
         ->type_name("PATH");
-    app.add_option("--dir", options.dir, "make the scratch folders below DIR (the file system under test)")
+    app.add_option("--dir", options.dir,
+                   "make the scratch folders below DIR, on the file system under test (default: the system's "
+                   "temporary folder)")
         ->type_name("DIR");
     try {
         app.parse(argc, argv);

@@ -167,31 +167,57 @@ std::uint64_t freshSeed() {
     return (static_cast<std::uint64_t>(device()) << 32 | device()) % 10000000000000ull;
 }
 
+// The options, with the help text that --help prints and the manual page shows.
+void addOptions(CLI::App& app, Settings& s) {
+    app.set_version_flag("--version", std::string("dravik-stress " DRAVIK_VERSION " (generator ") +
+                                          std::to_string(GeneratorVersion) + ")");
+    app.add_option("--seed", s.gen.seed, "seed of the script (default: a fresh one)")->type_name("N");
+    app.add_option("--ops", s.gen.ops, "commands in the script (default 200; a soak's: 5000)")
+        ->type_name("M")
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--files", s.gen.files, "file names used (default 4)")->type_name("K")->check(CLI::Range(1, 64));
+    app.add_option("--slots", s.gen.model.fileSlots, "file slots used (default 8)")
+        ->type_name("S")
+        ->check(CLI::Range(2, 256));
+    app.add_option("--mix", s.mix, "weights of the commands, for example read=4,write=4,map=0")
+        ->type_name("COMMAND=WEIGHT,...");
+    app.add_option("--out", s.out, "write the script, or the shrunken script, to FILE instead of standard output")
+        ->type_name("FILE");
+    app.add_option("--dir", s.dir, "folder on the file system under test, where the scratch folders go (default /tmp)")
+        ->type_name("DIR");
+    app.add_flag("--run", s.run, "run the script and report the first departure from the model");
+    app.add_flag("--shrink", s.shrinkIt, "on a departure, shrink the script to a minimal one that still shows it");
+    app.add_option("--against", s.against,
+                   "run the same scripts with another dravik (another build, or the Windows build under Wine) "
+                   "and report the first line where their results differ")
+        ->type_name("OTHER_DRAVIK");
+    app.add_option("--known-differences", s.knownFile,
+                   "differences to accept, lines SCRIPT[:LINE] reason, as the known failures of dravik-run(1)")
+        ->type_name("FILE");
+    app.add_option("--duration", s.duration,
+                   "soak: with --run, fresh seeds until the time is up (60s, 5m, 1h) or a departure, then shrunk")
+        ->type_name("TIME");
+    app.add_option("--dravik", s.dravik, "the dravik to run (default: the one beside dravik-stress)")
+        ->type_name("PATH");
+    app.add_option("--user", s.user, "unprivileged user that runs dravik when started as root (default dravik-test)")
+        ->type_name("USER");
+    app.add_option("--timeout", s.timeout, "seconds one script may run (default 300)")
+        ->type_name("S")
+        ->check(CLI::Range(1, 86400));
+    app.add_option("--max-runs", s.maxRuns, "runs the shrinker may make (default 3000)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--keep", s.keep,
+                   "keep each run's folder (script, transcript, results, a link to its scratch folder) below DIR")
+        ->type_name("DIR");
+    app.add_flag("--portable", s.gen.model.portable, "avoid what Wine is known to return otherwise than Windows");
+    app.add_option("--env", s.env, "NAME=VALUE for dravik's environment (repeatable)")->type_name("NAME=VALUE");
+}
+
 // Reads the options into s; -1 to go on, else the exit status.
 int parseOptions(int argc, char** argv, Settings& s) {
     CLI::App app{"dravik-stress: random dravik scripts checked by a model of Win32 semantics"};
-    app.set_version_flag("--version", std::string("dravik-stress " DRAVIK_VERSION " (generator ") +
-                                          std::to_string(GeneratorVersion) + ")");
-    app.add_option("--seed", s.gen.seed, "seed of the script (default: a fresh one)");
-    app.add_option("--ops", s.gen.ops, "commands in the script (200; a soak's: 5000)")->check(CLI::Range(1, 1000000));
-    app.add_option("--files", s.gen.files, "file names used")->check(CLI::Range(1, 64));
-    app.add_option("--slots", s.gen.model.fileSlots, "file slots used")->check(CLI::Range(2, 256));
-    app.add_option("--mix", s.mix, "weights of the commands, e.g. read=4,write=4,map=0");
-    app.add_option("--out", s.out, "write the script (or the shrunken script) there");
-    app.add_option("--dir", s.dir, "folder on the file system under test; scratch folders go there");
-    app.add_flag("--run", s.run, "run the script and report the first departure");
-    app.add_flag("--shrink", s.shrinkIt, "on a departure, shrink the script to a minimal one");
-    app.add_option("--against", s.against, "run the same scripts on another dravik and compare the results");
-    app.add_option("--known-differences", s.knownFile, "differences to accept: lines SCRIPT[:LINE] reason");
-    app.add_option("--duration", s.duration, "soak: fresh seeds until the time is up (60s, 5m) or a departure");
-    app.add_option("--dravik", s.dravik, "the dravik to run (default: the one beside dravik-stress)");
-    app.add_option("--user", s.user, "unprivileged user that runs dravik when started as root");
-    app.add_option("--timeout", s.timeout, "seconds one script may run")->check(CLI::Range(1, 86400));
-    app.add_option("--max-runs", s.maxRuns, "runs the shrinker may make")->check(CLI::Range(1, 1000000));
-    app.add_option("--keep", s.keep,
-                   "keep each run's folder (script, transcript, results, a link to its scratch folder) there");
-    app.add_flag("--portable", s.gen.model.portable, "avoid what Wine is known to return otherwise than Windows");
-    app.add_option("--env", s.env, "NAME=VALUE for dravik's environment (repeatable)");
+    addOptions(app, s);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
