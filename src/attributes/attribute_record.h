@@ -20,7 +20,6 @@ public:
     std::uint16_t changeDate = 0;  // "change" is the last write
     std::uint16_t changeTime = 0;
     std::uint32_t fileSize = 0;
-    std::uint32_t eaSize = 0;  // nothing fills it on this platform
     std::uint32_t attributes = 0;
     FILETIME createFileTime{};
     FILETIME accessFileTime{};

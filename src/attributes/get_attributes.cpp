@@ -1,4 +1,3 @@
-#include <memory>
 
 #include "attributes/attribute_commands.h"
 #include "attributes/attribute_display.h"
@@ -51,11 +50,7 @@ void getAttributesCommand(ParsedCommand& cmd) {
                    }
                    return 0;
                });
-    std::unique_ptr<EAList> eas;
-    if (st.ok() && eaChoice != EAChoice::None) {
-        eas = std::make_unique<EAList>();
-        st.rc = promptForEAs(*eas, eaChoice == EAChoice::Names ? EAPromptMode::NamesOnly : EAPromptMode::None);
-    }
+    if (st.ok() && eaChoice == EAChoice::Names) st.rc = promptForEAs(EAPromptMode::NamesOnly);
     if (st.ok()) {
         printWin32Notes();
         out::text("   ... getting attributes ");
@@ -80,7 +75,7 @@ void getAttributesCommand(ParsedCommand& cmd) {
                 else
                     printEntryAttributes(entry, 0);
             }
-            if (eas) listEAs(eas.get());
+            if (eaChoice != EAChoice::None) listEAs();
         },
         CommandState::ReportForm::CheckBeforeLines);
 }

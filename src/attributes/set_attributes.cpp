@@ -107,11 +107,7 @@ void setAttributesCommand(ParsedCommand& cmd) {
                 OptionId::Archive, OptionId::NoneAttr, OptionId::Ea, OptionId::ChangeDate, OptionId::ChangeTime,
                 OptionId::AccessDate, OptionId::AccessTime, OptionId::CreateDate, OptionId::CreateTime},
                [&values](const OptionArg& option) { return applyOption(option, values); });
-    std::unique_ptr<EAList> eas;
-    if (st.ok() && values.eaFlag) {
-        eas = std::make_unique<EAList>();
-        st.rc = promptForEAs(*eas, EAPromptMode::NamesAndValues);
-    }
+    if (st.ok() && values.eaFlag) st.rc = promptForEAs(EAPromptMode::NamesAndValues);
     std::unique_ptr<AttributeRecord> record;
     if (st.ok() && (values.somethingToSet || values.anyStampGiven())) {
         record = std::make_unique<AttributeRecord>();

@@ -30,10 +30,6 @@ void FileObject::setCreateSize(std::uint32_t value) {
     createSize_ = static_cast<std::int32_t>(value);
 }
 
-void FileObject::applyExtendedAttributes(const EAList*) {
-    // The Win32 file interface has no EA calls: the list is accepted and not applied.
-}
-
 ReturnCode FileObject::open(int writeThrough) {
     DWORD disposition = 0;
     bool useAttributes = false;

@@ -13,7 +13,6 @@
 #include "platform/win32.h"
 
 class AttributeRecord;
-class EAList;
 
 class FileObject {
 public:
@@ -53,7 +52,6 @@ public:
     void requestRead() { accessFlags_ |= kRead; }
     void requestWrite() { accessFlags_ |= kWrite; }
     void setOverlapped(std::uint16_t flag) { overlapped_ = flag; }
-    void applyExtendedAttributes(const EAList* list);
     void setHandle(HANDLE handle) { handle_ = handle; }
 
     // ---- Operations on the open file ----

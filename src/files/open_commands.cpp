@@ -21,7 +21,6 @@ struct OpenSettings {
     DWORD attributes = 0;
     std::optional<std::uint32_t> size;
     bool overlapped = false;
-    std::unique_ptr<EAList> eas;
 };
 
 // One flat case per option of CREATE and OPEN.
@@ -79,9 +78,8 @@ ReturnCode ApplyOption(const OptionArg& arg, OpenSettings& s) {  // NOLINT(reada
             s.overlapped = true;
             break;
         case OptionId::Ea:
-            // A repeated /EA starts a new list; only the last one is kept.
-            s.eas = std::make_unique<EAList>();
-            return promptForEAs(*s.eas, EAPromptMode::NamesAndValues);
+            // The file is made without them: they are asked for and dropped.
+            return promptForEAs(EAPromptMode::NamesAndValues);
         default:
             break;
     }
@@ -104,7 +102,6 @@ ReturnCode OpenIntoSlot(std::uint32_t slot, const std::string& path, const OpenS
     for (std::uint16_t flag : {FileObject::kCreateIfNew, FileObject::kFailIfNew})
         if (s.missing == flag) file->addOpenFlags(flag);
     if (s.overlapped) file->setOverlapped(1);
-    file->applyExtendedAttributes(s.eas.get());
     ReturnCode rc = file->open(s.writeThrough ? 1 : 0);
     if (rc == 0) FileSlotTable[slot] = file.release();
     return rc;

@@ -17,9 +17,6 @@
 
 class FSDirEntry {
 public:
-    // Read-only, hidden, system, directory and archive: the default match criteria.
-    static constexpr std::uint32_t kDefaultMatchCriteria = 0x37;
-
     FSDirEntry();
     // Frees the names and the record; an open search is closed only by endSearch.
     ~FSDirEntry() = default;
@@ -57,11 +54,8 @@ public:
     ReturnCode findNext();
     void getNextFromGroup();
     void endSearch();
-    void setMatchCriteria(std::uint32_t value) { matchCriteria_ = value; }
     void setItemCount(std::uint32_t value) { itemCount_ = value; }
     std::uint32_t getItemCount() const { return itemCount_; }
-    void setResultBuffer(void* buffer) { resultBuffer_ = buffer; }
-    void setResultBufferSize(std::uint32_t size) { resultBufferSize_ = size; }
 
 private:
     static ReturnCode lastError();
@@ -70,12 +64,8 @@ private:
 
     std::unique_ptr<AttributeRecord> record_;
     HANDLE findHandle_ = INVALID_HANDLE_VALUE;
-    std::uint32_t matchCriteria_ = kDefaultMatchCriteria;
     std::uint32_t itemCount_ = 1;
     std::uint32_t failIfExists_ = 0;
     std::optional<std::string> source_;
     std::optional<std::string> target_;
-    // Recorded for the search, not used by it: FindFirstFileA fills its own record.
-    std::uint32_t resultBufferSize_ = 0;
-    void* resultBuffer_ = nullptr;
 };

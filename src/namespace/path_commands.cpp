@@ -1,6 +1,5 @@
 #include "namespace/path_commands.h"
 
-#include <memory>
 #include <string>
 
 #include "attributes/extended_attributes.h"
@@ -52,12 +51,8 @@ void mdCommand(ParsedCommand& cmd) {
     // A first token that begins with "/" is not a name; the options still start at 2.
     bool named = cmd.has(1) && cmd[1][0] != '/';
     if (named) st.path(1, parts);
-    std::unique_ptr<EAList> eas;
-    st.options(2, {OptionId::Ea}, [&eas](const OptionArg&) {
-        // The directory is made without them: the list is collected and not applied.
-        eas = std::make_unique<EAList>();
-        return promptForEAs(*eas, EAPromptMode::NamesAndValues);
-    });
+    // The directory is made without the EAs: they are asked for and dropped.
+    st.options(2, {OptionId::Ea}, [](const OptionArg&) { return promptForEAs(EAPromptMode::NamesAndValues); });
     if (st.ok()) {
         out::line("   ... creating directory " + parts.qualifiedPath);
         if (named) entry.setSource(parts.qualifiedPath.c_str());

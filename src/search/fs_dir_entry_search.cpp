@@ -42,7 +42,6 @@ void FSDirEntry::getNextFromGroup() {
 void FSDirEntry::endSearch() {
     if (findHandle_ != INVALID_HANDLE_VALUE) FindClose(findHandle_);
     findHandle_ = INVALID_HANDLE_VALUE;
-    matchCriteria_ = kDefaultMatchCriteria;
     itemCount_ = 1;
     source_.reset();
     freshRecord();

@@ -21,7 +21,6 @@ constexpr const char* kFindResult = "   ... ... the return code from the Find Fi
 struct FindOptions {
     bool all = false;
     std::uint16_t groupSize = 1;  // entries per group of the FINDNEXT passes
-    std::uint32_t matchCriteria = FSDirEntry::kDefaultMatchCriteria;
 };
 
 // The options of FINDFIRST. A /GETCOUNT with a value prints its notice as soon as it
@@ -37,11 +36,8 @@ void readFindFirstOptions(CommandState& st, FindOptions& options) {
                 case OptionId::GetCount:
                     options.groupSize = static_cast<std::uint16_t>(option.number);
                     break;
-                case OptionId::MatchCriteria:
-                    options.matchCriteria = option.number;
-                    break;
                 default:
-                    break;  // /EA: accepted, the search is the same
+                    break;  // /EA and /MATCHCRITERIA: accepted, the search is the same
             }
             return 0;
         },
@@ -67,12 +63,6 @@ void showGroup(FSDirEntry& entry) {
 // before any group was shown; the check always uses the final code.
 void reportFind(CommandState& st, bool groupShown) { st.report(st.ok() || groupShown ? "" : kFindResult); }
 
-void prepareGroup(FSDirEntry& entry, std::uint32_t groupSize) {
-    entry.setResultBuffer(WorkBuffer);
-    entry.setResultBufferSize(kBufferSize);
-    entry.setItemCount(groupSize);
-}
-
 }  // namespace
 
 void findFirstCommand(ParsedCommand& cmd) {
@@ -88,8 +78,7 @@ void findFirstCommand(ParsedCommand& cmd) {
         auto entry = std::make_unique<FSDirEntry>();
         FSDirEntry& search = *entry;
         search.setSource(parts.qualifiedPath.c_str());
-        search.setMatchCriteria(options.matchCriteria);
-        prepareGroup(search, 1);
+        search.setItemCount(1);
         out::line("   ... doing find first against " + parts.qualifiedPath);
         // The first group always has one entry; /ALL goes on in groups of /GETCOUNT.
         st.rc = search.findFirst();
@@ -98,7 +87,7 @@ void findFirstCommand(ParsedCommand& cmd) {
             groupShown = true;
             if (entry) SearchSlotTable[slot] = entry.release();
             if (!options.all) break;
-            prepareGroup(search, options.groupSize);
+            search.setItemCount(options.groupSize);
             st.rc = search.findNext();
         }
         // An entry whose first search failed is destroyed with `entry`.
@@ -122,7 +111,7 @@ void findNextCommand(ParsedCommand& cmd) {
     if (st.ok()) {
         out::line("   ... doing the find next ");
         do {
-            prepareGroup(*search, options.groupSize);
+            search->setItemCount(options.groupSize);
             st.rc = search->findNext();
             if (!st.ok()) break;
             showGroup(*search);

@@ -49,10 +49,10 @@ struct timespec StampArgument(const FILETIME* ft) {
 DWORD GetFileAttributesA(LPCSTR lpFileName) {
     std::string path;
     DWORD error = 0;
-    if (!posix::ResolveName(lpFileName, path, error)) return Fail(error), INVALID_FILE_ATTRIBUTES;
+    if (!posix::ResolveName(lpFileName, path, error)) return Fail(error, INVALID_FILE_ATTRIBUTES);
     // stat refuses "file/" (ENOTDIR), which Win32 reports as a missing path.
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return Fail(posix::Win32ErrorFromErrno(errno, path)), INVALID_FILE_ATTRIBUTES;
+    if (stat(path.c_str(), &st) != 0) return Fail(posix::Win32ErrorFromErrno(errno, path), INVALID_FILE_ATTRIBUTES);
     return posix::GetAttributeBits(posix::WithoutTrailingSlash(path), st);
 }
 

@@ -25,6 +25,14 @@ DWORD Win32ErrorFromErrno(int error, ErrnoUse use, const std::string& path = {})
 // Sets the last error and gives FALSE, for the common failure return of a BOOL call.
 BOOL Fail(DWORD code);
 
+// Sets the last error and gives the call's failure value, for the calls whose failure
+// is not FALSE (INVALID_HANDLE_VALUE, INVALID_FILE_SIZE, a null pointer, ...).
+template <typename Result>
+Result Fail(DWORD code, Result failure) {
+    Fail(code);
+    return failure;
+}
+
 // Sets the last error from errno (see Win32ErrorFromErrno) and gives FALSE.
 BOOL FailFromErrno(const std::string& path = {});
 BOOL FailFromErrno(ErrnoUse use, const std::string& path = {});

@@ -266,7 +266,7 @@ BOOL FlushFileBuffers(HANDLE hFile) {
 
 DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
     posix::FileHandle* handle = posix::FileOf(hFile);
-    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE), INVALID_SET_FILE_POINTER;
+    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
     int fd = handle->file->fd;
     // Without a high part the distance is the signed 32-bit value; with one, the two
     // form a signed 64-bit distance.
@@ -283,15 +283,16 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
         struct stat st;
         base = fstat(fd, &st) == 0 ? st.st_size : -1;
     } else if (dwMoveMethod != FILE_BEGIN) {
-        return posix::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+        return posix::Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
     }
-    if (base < 0) return posix::FailFromErrno(), INVALID_SET_FILE_POINTER;
+    if (base < 0) return posix::Fail(posix::Win32ErrorFromErrno(errno), INVALID_SET_FILE_POINTER);
     std::int64_t target = base + distance;
-    if (target < 0) return posix::Fail(ERROR_NEGATIVE_SEEK), INVALID_SET_FILE_POINTER;
+    if (target < 0) return posix::Fail(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
     // Without a high part the result must fit 32 bits, as on Windows.
     if (lpDistanceToMoveHigh == nullptr && target > 0xFFFFFFFFLL)
-        return posix::Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
-    if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0) return posix::FailFromErrno(), INVALID_SET_FILE_POINTER;
+        return posix::Fail(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+    if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0)
+        return posix::Fail(posix::Win32ErrorFromErrno(errno), INVALID_SET_FILE_POINTER);
     if (lpDistanceToMoveHigh != nullptr) *lpDistanceToMoveHigh = static_cast<LONG>(target >> 32);
     DWORD low = static_cast<DWORD>(target & 0xFFFFFFFF);
     // A position that reads as INVALID_SET_FILE_POINTER tells its success by error 0.
@@ -314,9 +315,9 @@ BOOL SetEndOfFile(HANDLE hFile) {
 
 DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     posix::FileHandle* handle = posix::FileOf(hFile);
-    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE), INVALID_FILE_SIZE;
+    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE, INVALID_FILE_SIZE);
     struct stat st;
-    if (fstat(handle->file->fd, &st) != 0) return posix::FailFromErrno(), INVALID_FILE_SIZE;
+    if (fstat(handle->file->fd, &st) != 0) return posix::Fail(posix::Win32ErrorFromErrno(errno), INVALID_FILE_SIZE);
     std::uint64_t size = handle->file->directory ? 0 : static_cast<std::uint64_t>(st.st_size);
     if (lpFileSizeHigh != nullptr) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
     DWORD low = static_cast<DWORD>(size & 0xFFFFFFFF);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <map>
 
 #include "platform/posix/errors.h"
@@ -51,24 +52,25 @@ bool ViewMapped(dev_t device, ino_t inode) {
 HANDLE CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect, DWORD dwMaximumSizeHigh,
                           DWORD dwMaximumSizeLow, LPCSTR) {
     auto* handle = posix::LookupHandleAs<posix::FileHandle>(hFile);
-    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE), nullptr;
+    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE, nullptr);
     bool writable = flProtect == PAGE_READWRITE;
-    if (!writable && flProtect != PAGE_READONLY) return posix::Fail(ERROR_INVALID_PARAMETER), nullptr;
+    if (!writable && flProtect != PAGE_READONLY) return posix::Fail(ERROR_INVALID_PARAMETER, nullptr);
     // Read access is needed for either protection, write access as well for read-write.
     if (!handle->canRead() || (writable && !handle->canWrite()) || handle->file->directory)
-        return posix::Fail(ERROR_ACCESS_DENIED), nullptr;
+        return posix::Fail(ERROR_ACCESS_DENIED, nullptr);
 
     struct stat st;
-    if (fstat(handle->file->fd, &st) != 0) return posix::FailFromErrno(), nullptr;
+    if (fstat(handle->file->fd, &st) != 0) return posix::Fail(posix::Win32ErrorFromErrno(errno), nullptr);
     std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
     std::uint64_t size = (static_cast<std::uint64_t>(dwMaximumSizeHigh) << 32) | dwMaximumSizeLow;
     if (size == 0) {
-        if (fileSize == 0) return posix::Fail(ERROR_FILE_INVALID), nullptr;
+        if (fileSize == 0) return posix::Fail(ERROR_FILE_INVALID, nullptr);
         size = fileSize;
     } else if (size > fileSize) {
         // A larger read-write mapping grows the file; a read-only one cannot.
-        if (!writable) return posix::Fail(ERROR_NOT_ENOUGH_MEMORY), nullptr;
-        if (ftruncate(handle->file->fd, static_cast<off_t>(size)) != 0) return posix::FailFromErrno(), nullptr;
+        if (!writable) return posix::Fail(ERROR_NOT_ENOUGH_MEMORY, nullptr);
+        if (ftruncate(handle->file->fd, static_cast<off_t>(size)) != 0)
+            return posix::Fail(posix::Win32ErrorFromErrno(errno), nullptr);
     }
 
     auto mapping = std::make_unique<posix::Mapping>();
@@ -83,19 +85,19 @@ HANDLE CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect, 
 LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh, DWORD dwFileOffsetLow,
                      SIZE_T dwNumberOfBytesToMap) {
     auto* mapping = posix::LookupHandleAs<posix::Mapping>(hFileMappingObject);
-    if (mapping == nullptr) return posix::Fail(ERROR_INVALID_HANDLE), nullptr;
+    if (mapping == nullptr) return posix::Fail(ERROR_INVALID_HANDLE, nullptr);
     bool write = (dwDesiredAccess & FILE_MAP_WRITE) != 0;
-    if (write && !mapping->writable) return posix::Fail(ERROR_ACCESS_DENIED), nullptr;
+    if (write && !mapping->writable) return posix::Fail(ERROR_ACCESS_DENIED, nullptr);
     std::uint64_t offset = (static_cast<std::uint64_t>(dwFileOffsetHigh) << 32) | dwFileOffsetLow;
-    if (offset % posix::kAllocationGranularity != 0) return posix::Fail(posix::kErrorMappedAlignment), nullptr;
-    if (offset >= mapping->size) return posix::Fail(ERROR_ACCESS_DENIED), nullptr;
+    if (offset % posix::kAllocationGranularity != 0) return posix::Fail(posix::kErrorMappedAlignment, nullptr);
+    if (offset >= mapping->size) return posix::Fail(ERROR_ACCESS_DENIED, nullptr);
     std::uint64_t length = dwNumberOfBytesToMap == 0 ? mapping->size - offset : dwNumberOfBytesToMap;
-    if (length > mapping->size - offset) return posix::Fail(ERROR_ACCESS_DENIED), nullptr;
+    if (length > mapping->size - offset) return posix::Fail(ERROR_ACCESS_DENIED, nullptr);
 
     int protection = PROT_READ | (write ? PROT_WRITE : 0);
     void* view = mmap(nullptr, static_cast<std::size_t>(length), protection, MAP_SHARED, mapping->file->fd,
                       static_cast<off_t>(offset));
-    if (view == MAP_FAILED) return posix::FailFromErrno(), nullptr;
+    if (view == MAP_FAILED) return posix::Fail(posix::Win32ErrorFromErrno(errno), nullptr);
     posix::Views()[view] = {static_cast<std::size_t>(length), mapping->file->device, mapping->file->inode};
     return view;
 }

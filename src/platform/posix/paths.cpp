@@ -207,7 +207,7 @@ bool IsMappedRoot(const std::string& posixPath) { return Drives().isRoot(posixPa
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     posix::Drives();  // a process that starts on no drive moves to Z:'s root first
     std::string cwd = posix::CurrentDirectory();
-    if (cwd.empty()) return posix::FailFromErrno(), 0;
+    if (cwd.empty()) return posix::Fail(posix::Win32ErrorFromErrno(errno), 0);
     std::string win = posix::ToWin32Path(cwd);
     if (win.size() + 1 > nBufferLength) return static_cast<DWORD>(win.size() + 1);
     std::memcpy(lpBuffer, win.c_str(), win.size() + 1);

@@ -100,15 +100,15 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     posix::ResolvedName resolved;
     DWORD error = 0;
     if (!posix::ResolveName(lpFileName, resolved, error, posix::NameUse::Pattern))
-        return Fail(error), INVALID_HANDLE_VALUE;
+        return Fail(error, INVALID_HANDLE_VALUE);
     // The pattern is the last component; "dir\" asks for no name and finds none.
     const std::string& path = resolved.path;
     std::string::size_type slash = path.rfind('/');
     std::string pattern = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     if (resolved.device != posix::DosDevice::None && !posix::HasWildcard(pattern)) {
-        if (resolved.device == posix::DosDevice::Absent) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+        if (resolved.device == posix::DosDevice::Absent) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
         auto search = std::make_unique<Search>();
         search->entries.push_back(NulDeviceEntry(pattern));
         *lpFindFileData = search->entries[0];
@@ -117,16 +117,16 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     }
 
     std::vector<std::string> names;
-    if (!MatchingNames(directory, pattern, names, error)) return Fail(error), INVALID_HANDLE_VALUE;
+    if (!MatchingNames(directory, pattern, names, error)) return Fail(error, INVALID_HANDLE_VALUE);
     auto search = std::make_unique<Search>();
     for (const std::string& name : names) {
         WIN32_FIND_DATAA data;
         DWORD code = Describe(directory, name, data);
         // An entry that is gone is not listed; one that cannot be read fails the search.
         if (code == 0) search->entries.push_back(data);
-        if (code != 0 && code != ERROR_FILE_NOT_FOUND) return Fail(code), INVALID_HANDLE_VALUE;
+        if (code != 0 && code != ERROR_FILE_NOT_FOUND) return Fail(code, INVALID_HANDLE_VALUE);
     }
-    if (search->entries.empty()) return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    if (search->entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     *lpFindFileData = search->entries[0];
     search->next = 1;
     return posix::AddHandle(std::move(search));

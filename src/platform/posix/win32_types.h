@@ -7,17 +7,12 @@
 #include <cstdint>
 
 using BOOL = int;
-using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using LONG = std::int32_t;
-using ULONG = std::uint32_t;
-using UINT = unsigned int;
 using CHAR = char;
 using LONGLONG = std::int64_t;
-using ULONGLONG = std::uint64_t;
 using ULONG_PTR = std::uintptr_t;
-using DWORD_PTR = std::uintptr_t;
 using SIZE_T = std::size_t;
 using HANDLE = void*;
 using LPVOID = void*;
@@ -28,7 +23,6 @@ using LPDWORD = DWORD*;
 using PLONG = LONG*;
 using LPHANDLE = HANDLE*;
 
-#define WINAPI
 #define CALLBACK
 
 #ifndef TRUE
@@ -95,7 +89,6 @@ struct SYSTEMTIME {
 using LPSYSTEMTIME = SYSTEMTIME*;
 
 struct TIME_ZONE_INFORMATION;
-using LPTIME_ZONE_INFORMATION = TIME_ZONE_INFORMATION*;
 
 struct WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
@@ -128,7 +121,6 @@ using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
 // Access rights
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
-#define GENERIC_EXECUTE 0x20000000u
 #define GENERIC_ALL 0x10000000u
 #define FILE_READ_DATA 0x0001u
 #define FILE_WRITE_DATA 0x0002u
@@ -156,10 +148,8 @@ using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
 #define FILE_ATTRIBUTE_DIRECTORY 0x10u
 #define FILE_ATTRIBUTE_ARCHIVE 0x20u
 #define FILE_ATTRIBUTE_NORMAL 0x80u
-#define FILE_ATTRIBUTE_TEMPORARY 0x100u
 #define FILE_FLAG_WRITE_THROUGH 0x80000000u
 #define FILE_FLAG_OVERLAPPED 0x40000000u
-#define FILE_FLAG_NO_BUFFERING 0x20000000u
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000u
 
@@ -179,10 +169,8 @@ using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
 #define DUPLICATE_SAME_ACCESS 0x2u
 
 // Waits
-#define WAIT_OBJECT_0 0u
 #define WAIT_IO_COMPLETION 0xC0u
 #define WAIT_TIMEOUT 258u
-#define WAIT_FAILED 0xFFFFFFFFu
 
 // Status values kept in OVERLAPPED::Internal
 #define STATUS_PENDING 0x00000103u
@@ -191,11 +179,9 @@ using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
 // Volume flags
 #define FILE_CASE_SENSITIVE_SEARCH 0x1u
 #define FILE_CASE_PRESERVED_NAMES 0x2u
-#define FILE_PERSISTENT_ACLS 0x8u
 
 // Error codes
 #define ERROR_SUCCESS 0u
-#define NO_ERROR 0u
 #define ERROR_INVALID_FUNCTION 1u
 #define ERROR_FILE_NOT_FOUND 2u
 #define ERROR_PATH_NOT_FOUND 3u
