@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "CLI/CLI.hpp"
+#include "common/little_endian.h"
 
 namespace {
 
@@ -40,14 +41,6 @@ struct Settings {
     std::uint32_t replySize = 0;
     bool silent = false;
 };
-
-void PutWord(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-std::uint32_t GetWord(const unsigned char* at) {
-    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
-}
 
 bool ReadAll(int fd, unsigned char* at, std::size_t size) {
     while (size > 0) {
@@ -77,7 +70,7 @@ std::vector<unsigned char> ReplyData(const Settings& settings, std::uint32_t cod
                                      const std::vector<unsigned char>& input, std::uint32_t outputSize) {
     if (settings.fail) return {};
     std::vector<unsigned char> echo(4);
-    PutWord(echo.data(), code);
+    PutLittleEndian32(echo.data(), code);
     echo.insert(echo.end(), input.begin(), input.end());
     std::size_t size = settings.fixedSize ? settings.replySize : std::min<std::size_t>(echo.size(), outputSize);
     std::vector<unsigned char> data(size);
@@ -94,14 +87,14 @@ void Serve(int fd, const Settings& settings) {
     }
     unsigned char header[12];
     while (ReadAll(fd, header, sizeof header)) {
-        std::uint32_t code = GetWord(header);
-        std::vector<unsigned char> input(GetWord(header + 4));
-        std::uint32_t outputSize = GetWord(header + 8);
+        std::uint32_t code = GetLittleEndian32(header);
+        std::vector<unsigned char> input(GetLittleEndian32(header + 4));
+        std::uint32_t outputSize = GetLittleEndian32(header + 8);
         if (!ReadAll(fd, input.data(), input.size())) return;
         std::vector<unsigned char> data = ReplyData(settings, code, input, outputSize);
         unsigned char reply[8];
-        PutWord(reply, settings.fail ? settings.status : 0);
-        PutWord(reply + 4, static_cast<std::uint32_t>(data.size()));
+        PutLittleEndian32(reply, settings.fail ? settings.status : 0);
+        PutLittleEndian32(reply + 4, static_cast<std::uint32_t>(data.size()));
         if (!WriteAll(fd, reply, sizeof reply) || !WriteAll(fd, data.data(), data.size())) return;
     }
 }

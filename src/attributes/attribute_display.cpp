@@ -5,6 +5,7 @@
 #include <string>
 
 #include "attributes/attribute_record.h"
+#include "common/dos_date_time.h"
 #include "files/file_object.h"
 #include "interpreter/output.h"
 #include "namespace/fs_dir_entry.h"
@@ -71,7 +72,8 @@ void printDosDate(std::uint16_t date) {
         return;
     }
     char text[32];
-    std::snprintf(text, sizeof text, "%02u/%02u/%04u", (date >> 5) & 0x0Fu, date & 0x1Fu, 1980u + (date >> 9));
+    DosDate fields = UnpackDosDate(date);
+    std::snprintf(text, sizeof text, "%02u/%02u/%04u", fields.month, fields.day, fields.year);
     out::text(text);
 }
 
@@ -80,11 +82,11 @@ void printDosTime(std::uint16_t time, std::uint16_t date) {
         out::text(date == 0 ? "not supported" : "Midnight ");
         return;
     }
-    unsigned hours = time >> 11;
-    bool afternoon = hours >= 12;
-    if (hours > 12) hours -= 12;
+    DosTime fields = UnpackDosTime(time);
+    bool afternoon = fields.hour >= 12;
+    unsigned hours = fields.hour > 12 ? fields.hour - 12 : fields.hour;
     char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u%s", hours, (time >> 5) & 0x3Fu, (time & 0x1Fu) * 2,
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u%s", hours, fields.minute, fields.second,
                   afternoon ? " PM" : " AM");
     out::text(text);
 }

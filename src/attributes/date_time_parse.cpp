@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/dos_date_time.h"
+
 namespace {
 
 // The fields of the text between separators; a run of separators counts as one and
@@ -48,10 +50,6 @@ bool placeField(std::string_view field, unsigned limit, std::string& work, std::
     return true;
 }
 
-constexpr unsigned kFirstDosYear = 1980;
-constexpr unsigned kLastDosYear = 1980 + 127;  // the seven bits of the year field
-constexpr unsigned kLargestDosHour = 31;       // the five bits of the hour field
-
 }  // namespace
 
 std::uint16_t parseDate(std::string_view text) {
@@ -72,7 +70,7 @@ std::uint16_t parseDate(std::string_view text) {
     unsigned month = leadingNumber(std::string_view(work).substr(4, 2));
     unsigned day = leadingNumber(std::string_view(work).substr(6, 2));
     if (yearValue < kFirstDosYear || yearValue > kLastDosYear) return 0;
-    return static_cast<std::uint16_t>((yearValue - kFirstDosYear) * 512 + month * 32 + day);
+    return PackDosDate(yearValue, month, day);
 }
 
 std::uint16_t parseTime(std::string_view text) {
@@ -91,5 +89,5 @@ std::uint16_t parseTime(std::string_view text) {
     unsigned seconds = leadingNumber(std::string_view(work).substr(4, 2));
     // An hour beyond the field would wrap into another hour.
     if (hourValue > kLargestDosHour) return 0;
-    return static_cast<std::uint16_t>(hourValue * 2048 + minutes * 32 + seconds / 2);
+    return PackDosTime(hourValue, minutes, seconds);
 }

@@ -5,6 +5,7 @@
 
 #include "attributes/attribute_record.h"
 #include "files/file_object.h"
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 
 namespace {
@@ -19,7 +20,7 @@ AttributeRecord& recordOf(std::shared_ptr<AttributeRecord>& record) {
 ReturnCode FileObject::fillFromHandle() {
     AttributeRecord& record = recordOf(attributeRecord_);
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle_, &info)) return lastError();
+    if (!GetFileInformationByHandle(handle_, &info)) return LastErrorCode();
     record.storeDosStamps(info.ftCreationTime, info.ftLastAccessTime, info.ftLastWriteTime);
     record.createFileTime = info.ftCreationTime;
     record.accessFileTime = info.ftLastAccessTime;
@@ -37,7 +38,7 @@ ReturnCode FileObject::fillFromHandle() {
 ReturnCode FileObject::fillTimesFromHandle() {
     AttributeRecord& record = recordOf(attributeRecord_);
     FILETIME creation, lastAccess, lastWrite;
-    if (!GetFileTime(handle_, &creation, &lastAccess, &lastWrite)) return lastError();
+    if (!GetFileTime(handle_, &creation, &lastAccess, &lastWrite)) return LastErrorCode();
     record.createFileTime = creation;
     record.accessFileTime = lastAccess;
     record.changeFileTime = lastWrite;
@@ -56,6 +57,6 @@ ReturnCode FileObject::setTimesByHandle(const AttributeRecord& record) {
     // A stamp whose conversion failed is passed as no time: the file keeps that stamp.
     if (!SetFileTime(handle_, creationOk ? &creation : nullptr, accessOk ? &lastAccess : nullptr,
                      writeOk ? &lastWrite : nullptr))
-        return lastError();
+        return LastErrorCode();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "files/file_object.h"
 
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 
 namespace {
@@ -13,8 +14,6 @@ FileObject::FileObject() = default;
 FileObject::~FileObject() {
     if (mappedFlag_ != 0) unmap();
 }
-
-ReturnCode FileObject::lastError() { return static_cast<ReturnCode>(GetLastError() & 0xFFFF); }
 
 void FileObject::setPath(const char* text) {
     if (text == nullptr) return;
@@ -64,14 +63,14 @@ ReturnCode FileObject::open(int writeThrough) {
     if (overlapped_ != 0) flags |= FILE_FLAG_OVERLAPPED;
 
     handle_ = CreateFileA(hasName_ ? name_.c_str() : nullptr, access, share, nullptr, disposition, flags, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) return lastError();
+    if (handle_ == INVALID_HANDLE_VALUE) return LastErrorCode();
 
     if (disposition == OPEN_EXISTING || disposition == OPEN_ALWAYS || createSize_ == kNoSize) return 0;
     ReturnCode rc = 0;
     if (SetFilePointer(handle_, createSize_, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
         rc = kPositioningFailed;
     } else if (!SetEndOfFile(handle_)) {
-        rc = lastError();
+        rc = LastErrorCode();
     }
     if (rc != 0) {
         // The caller destroys a FileObject whose open failed; without this close its
@@ -83,13 +82,13 @@ ReturnCode FileObject::open(int writeThrough) {
     return rc;
 }
 
-ReturnCode FileObject::close() { return CloseHandle(handle_) ? 0 : lastError(); }
+ReturnCode FileObject::close() { return CloseHandle(handle_) ? 0 : LastErrorCode(); }
 
-ReturnCode FileObject::commit() { return FlushFileBuffers(handle_) ? 0 : lastError(); }
+ReturnCode FileObject::commit() { return FlushFileBuffers(handle_) ? 0 : LastErrorCode(); }
 
 ReturnCode FileObject::seek() {
     DWORD result = SetFilePointer(handle_, seekDistance_, nullptr, moveMethod_);
-    ReturnCode rc = result == INVALID_SET_FILE_POINTER ? lastError() : 0;
+    ReturnCode rc = result == INVALID_SET_FILE_POINTER ? LastErrorCode() : 0;
     moveMethod_ = kFromBeginning;
     return rc;
 }
@@ -97,7 +96,7 @@ ReturnCode FileObject::seek() {
 ReturnCode FileObject::changeEndOfFile(std::uint32_t newSize) {
     if (SetFilePointer(handle_, static_cast<LONG>(newSize), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return kPositioningFailed;
-    return SetEndOfFile(handle_) ? 0 : lastError();
+    return SetEndOfFile(handle_) ? 0 : LastErrorCode();
 }
 
 ReturnCode FileObject::getFileSize(std::uint32_t& size) {
@@ -105,7 +104,7 @@ ReturnCode FileObject::getFileSize(std::uint32_t& size) {
     // 0xFFFFFFFF is also the size of a file of 4294967295 bytes: the call then
     // succeeded and the last error is 0.
     if (result == INVALID_FILE_SIZE) {
-        ReturnCode rc = lastError();
+        ReturnCode rc = LastErrorCode();
         size = rc == 0 ? result : 0;
         return rc;
     }
@@ -116,23 +115,23 @@ ReturnCode FileObject::getFileSize(std::uint32_t& size) {
 ReturnCode FileObject::duplicate(HANDLE& newHandle) {
     newHandle = INVALID_HANDLE_VALUE;
     HANDLE process = GetCurrentProcess();
-    return DuplicateHandle(process, handle_, process, &newHandle, FILE_WRITE_DATA, TRUE, 0) ? 0 : lastError();
+    return DuplicateHandle(process, handle_, process, &newHandle, FILE_WRITE_DATA, TRUE, 0) ? 0 : LastErrorCode();
 }
 
 ReturnCode FileObject::lock(std::uint32_t offset, std::uint32_t length) {
-    return LockFile(handle_, offset, 0, length, 0) ? 0 : lastError();
+    return LockFile(handle_, offset, 0, length, 0) ? 0 : LastErrorCode();
 }
 
 ReturnCode FileObject::unlock(std::uint32_t offset, std::uint32_t length) {
-    if (length == 0) return LockFile(handle_, 0, 0, 0, 0) ? 0 : lastError();
-    return UnlockFile(handle_, offset, 0, length, 0) ? 0 : lastError();
+    if (length == 0) return LockFile(handle_, 0, 0, 0, 0) ? 0 : LastErrorCode();
+    return UnlockFile(handle_, offset, 0, length, 0) ? 0 : LastErrorCode();
 }
 
 ReturnCode FileObject::lockUnlock(std::uint32_t lockOffset, std::uint32_t lockLength, std::uint32_t unlockOffset,
                                   std::uint32_t unlockLength) {
     // Exactly one half runs: the unlock when it has a length, else the lock.
-    if (unlockLength != 0) return UnlockFile(handle_, unlockOffset, 0, unlockLength, 0) ? 0 : lastError();
-    return LockFile(handle_, lockOffset, 0, lockLength, 0) ? 0 : lastError();
+    if (unlockLength != 0) return UnlockFile(handle_, unlockOffset, 0, unlockLength, 0) ? 0 : LastErrorCode();
+    return LockFile(handle_, lockOffset, 0, lockLength, 0) ? 0 : LastErrorCode();
 }
 
 ReturnCode FileObject::map() {
@@ -143,12 +142,12 @@ ReturnCode FileObject::map() {
     DWORD sizeHigh = 0;
     DWORD sizeLow = GetFileSize(handle_, &sizeHigh);
     mappingHandle_ = CreateFileMappingA(handle_, nullptr, protection, 0, 0, nullptr);
-    if (mappingHandle_ == nullptr) return lastError();
+    if (mappingHandle_ == nullptr) return LastErrorCode();
     viewAddress_ = MapViewOfFile(mappingHandle_, viewAccess, 0, 0, 0);
     if (viewAddress_ == nullptr) {
         // Without a view nothing would ever close the mapping, which keeps the file
         // referenced for the rest of the run.
-        ReturnCode rc = lastError();
+        ReturnCode rc = LastErrorCode();
         CloseHandle(mappingHandle_);
         mappingHandle_ = nullptr;
         return rc;
@@ -162,11 +161,11 @@ ReturnCode FileObject::map() {
 // system may give the same address and handle value to another slot's MAP, and a
 // second UNMAP must then find a null view (487), not that slot's view.
 ReturnCode FileObject::unmap() {
-    if (!UnmapViewOfFile(viewAddress_)) return lastError();
+    if (!UnmapViewOfFile(viewAddress_)) return LastErrorCode();
     viewAddress_ = nullptr;
     viewSize_ = 0;
     mappedFlag_ = 0;
     HANDLE mapping = mappingHandle_;
     mappingHandle_ = nullptr;
-    return CloseHandle(mapping) ? 0 : lastError();
+    return CloseHandle(mapping) ? 0 : LastErrorCode();
 }

@@ -129,9 +129,6 @@ public:
     // ==== End of attribute operations ====
 
 private:
-    // Low 16 bits of the last error, read right after a failing call.
-    static ReturnCode lastError();
-
     // Transfer internals (src/transfer/): the modes of the engine, and the completion
     // routine of callback requests.
     enum class TransferMode { Mapped, Synchronous, SingleRequest, Events, Callbacks };

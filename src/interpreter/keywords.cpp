@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/ascii.h"
+
 namespace {
 
 struct CommandWord {
@@ -138,11 +140,6 @@ constexpr OptionWord kOptionWords[] = {
 };
 
 }  // namespace
-
-void UpperCase(std::string& text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-}
 
 CommandId LookupCommand(std::string& word) {
     if (word.empty()) return CommandId::None;

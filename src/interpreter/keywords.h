@@ -110,9 +110,6 @@ enum class OptionId : std::uint8_t {
 // The form of an option's value.
 enum class ValueForm : std::uint8_t { None, Unsigned32, Unsigned16, Date, Time };
 
-// Upper-cases ASCII letters in place.
-void UpperCase(std::string& text);
-
 // Upper-cases the command word in place and gives its CommandId; None for an absent
 // word or a word not in the table.
 CommandId LookupCommand(std::string& word);

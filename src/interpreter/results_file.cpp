@@ -10,26 +10,26 @@ namespace {
 
 // The records have a fixed shape: numbers, command words (upper-case ASCII) and hex
 // digits, none of which needs escaping. They are formatted here without allocation,
-// as they are written on the per-command path.
+// as they are written on the per-command path. A record is one object; each field
+// after the first of an object is preceded by a comma.
 class Record {
 public:
-    void text(std::string_view s) {
-        if (size_ + s.size() > sizeof buffer_) return;
-        std::memcpy(buffer_ + size_, s.data(), s.size());
-        size_ += s.size();
-    }
-    void number(std::uint64_t value) {
+    Record() { put('{'); }
+    void field(std::string_view name, std::uint64_t value) {
+        key(name);
         if (size_ + 24 > sizeof buffer_) return;
         size_ = static_cast<std::size_t>(std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, value).ptr - buffer_);
     }
-    void field(std::string_view name, std::uint64_t value) {
-        text(",\"");
-        text(name);
-        text("\":");
-        number(value);
+    void field(std::string_view name, std::string_view value) {
+        key(name);
+        put('"');
+        text(value);
+        put('"');
     }
-    void hex(const std::vector<unsigned char>& bytes) {
+    // The bytes as two-digit hex numbers separated by blanks, in one string.
+    void hexField(std::string_view name, const std::vector<unsigned char>& bytes) {
         static constexpr char kDigits[] = "0123456789abcdef";
+        key(name);
         put('"');
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             if (i > 0) put(' ');
@@ -38,12 +38,30 @@ public:
         }
         put('"');
     }
+    // A field whose value is an object: its fields follow, up to endObject.
+    void beginObject(std::string_view name) {
+        key(name);
+        put('{');
+    }
+    void endObject() { put('}'); }
     void writeTo(platform::AppendLog& log) {
+        put('}');
         put('\n');
         log.append(buffer_, size_);
     }
 
 private:
+    void key(std::string_view name) {
+        if (buffer_[size_ - 1] != '{') put(',');
+        put('"');
+        text(name);
+        text("\":");
+    }
+    void text(std::string_view s) {
+        if (size_ + s.size() > sizeof buffer_) return;
+        std::memcpy(buffer_ + size_, s.data(), s.size());
+        size_ += s.size();
+    }
     void put(char c) {
         if (size_ < sizeof buffer_) buffer_[size_++] = c;
     }
@@ -57,13 +75,9 @@ std::uint64_t Microseconds() {
 }
 
 void CommandFields(Record& r, std::string_view event, std::string_view command, std::size_t line) {
-    r.text("{\"event\":\"");
-    r.text(event);
-    r.text("\"");
+    r.field("event", event);
     r.field("line", line);
-    r.text(",\"command\":\"");
-    r.text(command);
-    r.text("\"");
+    r.field("command", command);
 }
 
 constexpr std::string_view OutcomeWord(Outcome outcome) {
@@ -86,7 +100,6 @@ std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
     Record r;
     CommandFields(r, "start", command, line);
-    r.text("}");
     r.writeTo(*log_);
     startedAt_ = Microseconds();
 }
@@ -97,32 +110,26 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
     CommandFields(r, "end", command, line);
     r.field("rc", verdict.rc);
     if (verdict.expectedRc) r.field("expected_rc", *verdict.expectedRc);
-    r.text(",\"outcome\":\"");
-    r.text(OutcomeWord(verdict.outcome));
-    r.text("\"");
+    r.field("outcome", OutcomeWord(verdict.outcome));
     r.field("us", us);
     if (verdict.length) {
-        r.text(",\"length\":{\"expected\":");
-        r.number(verdict.length->expected);
-        r.text(",\"actual\":");
-        r.number(verdict.length->actual);
-        r.text("}");
+        r.beginObject("length");
+        r.field("expected", verdict.length->expected);
+        r.field("actual", verdict.length->actual);
+        r.endObject();
     }
     if (verdict.compare) {
-        r.text(",\"compare\":{\"offset\":");
-        r.number(verdict.compare->offset);
-        r.text(",\"expected\":");
-        r.hex(verdict.compare->expected);
-        r.text(",\"actual\":");
-        r.hex(verdict.compare->actual);
-        r.text("}");
+        r.beginObject("compare");
+        r.field("offset", verdict.compare->offset);
+        r.hexField("expected", verdict.compare->expected);
+        r.hexField("actual", verdict.compare->actual);
+        r.endObject();
     }
-    r.text("}");
     r.writeTo(*log_);
 }
 
 void ResultsFile::runEnded() {
     Record r;
-    r.text("{\"event\":\"exit\"}");
+    r.field("event", "exit");
     r.writeTo(*log_);
 }

@@ -1,5 +1,7 @@
 #include "namespace/fs_dir_entry.h"
 
+#include "interpreter/last_error.h"
+
 namespace {
 // What a path operation gives when the name it needs is not set.
 constexpr ReturnCode kNameNotSet = ERROR_INVALID_PARAMETER;
@@ -9,8 +11,6 @@ constexpr DWORD kSettableBits = 0x37;
 }  // namespace
 
 FSDirEntry::FSDirEntry() : record_(std::make_unique<AttributeRecord>()) {}
-
-ReturnCode FSDirEntry::lastError() { return static_cast<ReturnCode>(GetLastError() & 0xFFFF); }
 
 void FSDirEntry::setSource(const char* text) {
     if (text != nullptr) source_ = text;
@@ -22,43 +22,43 @@ void FSDirEntry::setTarget(const char* text) {
 
 ReturnCode FSDirEntry::makeDirectory() {
     if (!source_) return kNameNotSet;
-    return CreateDirectoryA(source_->c_str(), nullptr) ? 0 : lastError();
+    return CreateDirectoryA(source_->c_str(), nullptr) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::removeDirectory() {
     if (!source_) return kNameNotSet;
-    return RemoveDirectoryA(source_->c_str()) ? 0 : lastError();
+    return RemoveDirectoryA(source_->c_str()) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::changeDirectory() {
     if (!source_) return kNameNotSet;
-    return SetCurrentDirectoryA(source_->c_str()) ? 0 : lastError();
+    return SetCurrentDirectoryA(source_->c_str()) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::deleteFile() {
     if (!source_) return kNameNotSet;
-    return DeleteFileA(source_->c_str()) ? 0 : lastError();
+    return DeleteFileA(source_->c_str()) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::moveFile() {
     if (!source_ || !target_) return kNameNotSet;
-    return MoveFileA(source_->c_str(), target_->c_str()) ? 0 : lastError();
+    return MoveFileA(source_->c_str(), target_->c_str()) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::copyFile() {
     if (!source_ || !target_) return kNameNotSet;
-    return CopyFileA(source_->c_str(), target_->c_str(), failIfExists_ ? TRUE : FALSE) ? 0 : lastError();
+    return CopyFileA(source_->c_str(), target_->c_str(), failIfExists_ ? TRUE : FALSE) ? 0 : LastErrorCode();
 }
 
 ReturnCode FSDirEntry::fillFromName() {
     if (!source_) return kNameNotSet;
     DWORD bits = GetFileAttributesA(source_->c_str());
-    if (bits == INVALID_FILE_ATTRIBUTES) return lastError();
+    if (bits == INVALID_FILE_ATTRIBUTES) return LastErrorCode();
     record_->attributes = bits;
     return 0;
 }
 
 ReturnCode FSDirEntry::setAttributesByName(const AttributeRecord& record) {
     if (!source_) return kNameNotSet;
-    return SetFileAttributesA(source_->c_str(), record.attributes & kSettableBits) ? 0 : lastError();
+    return SetFileAttributesA(source_->c_str(), record.attributes & kSettableBits) ? 0 : LastErrorCode();
 }

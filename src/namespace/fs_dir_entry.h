@@ -58,7 +58,6 @@ public:
     std::uint32_t getItemCount() const { return itemCount_; }
 
 private:
-    static ReturnCode lastError();
     void fillFromFindData(const WIN32_FIND_DATAA& data);
     void freshRecord() { record_ = std::make_unique<AttributeRecord>(); }
 

@@ -2,6 +2,7 @@
 // entry's path, whose entry found last is kept in the entry's AttributeRecord.
 #include <memory>
 
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 #include "namespace/fs_dir_entry.h"
 
@@ -19,7 +20,7 @@ void FSDirEntry::fillFromFindData(const WIN32_FIND_DATAA& data) {
 ReturnCode FSDirEntry::findFirst() {
     auto data = std::make_unique<WIN32_FIND_DATAA>();
     findHandle_ = FindFirstFileA(source_ ? source_->c_str() : "", data.get());
-    if (findHandle_ == INVALID_HANDLE_VALUE) return lastError();
+    if (findHandle_ == INVALID_HANDLE_VALUE) return LastErrorCode();
     fillFromFindData(*data);
     return 0;
 }
@@ -27,7 +28,7 @@ ReturnCode FSDirEntry::findFirst() {
 ReturnCode FSDirEntry::findNext() {
     freshRecord();
     auto data = std::make_unique<WIN32_FIND_DATAA>();
-    if (!FindNextFileA(findHandle_, data.get())) return lastError();
+    if (!FindNextFileA(findHandle_, data.get())) return LastErrorCode();
     fillFromFindData(*data);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "transfer/dump.h"
 
+#include "interpreter/output.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -59,6 +61,11 @@ void dumpData(const unsigned char* data, std::size_t length, DumpSink sink, void
         }
         if (n > 0) sink(context, escaped, n);
     }
+}
+
+void dumpToTranscript(const unsigned char* data, std::size_t length) {
+    dumpData(
+        data, length, [](void*, const char* piece, std::size_t size) { out::raw(piece, size); }, nullptr);
 }
 
 }  // namespace transfer

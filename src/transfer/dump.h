@@ -12,4 +12,7 @@ using DumpSink = void (*)(void* context, const char* data, std::size_t size);
 
 void dumpData(const unsigned char* data, std::size_t length, DumpSink sink, void* context);
 
+// The dump written to the transcript as it is made.
+void dumpToTranscript(const unsigned char* data, std::size_t length);
+
 }  // namespace transfer

@@ -113,8 +113,6 @@ FileObject::TransferRequest requestOf(const TransferLine& line, bool write, unsi
     return request;
 }
 
-void toTranscript(void*, const char* data, std::size_t size) { out::raw(data, size); }
-
 // Where WRITE /CURRENT takes its pattern from: the file pointer, or 0 when it cannot
 // be read. The high part is asked for too: a /COUNT series leaves the pointer past
 // 4 GiB, where a position without it cannot be given.
@@ -225,7 +223,7 @@ void readCommand(ParsedCommand& cmd) {
             perRequest = static_cast<std::uint32_t>(line.length);
             out::line("   ... ... " + std::to_string(line.length) + " bytes were read ");
             if (line.length > 0 && !line.suppress)
-                transfer::dumpData(data, static_cast<std::size_t>(line.length), toTranscript, nullptr);
+                transfer::dumpToTranscript(data, static_cast<std::size_t>(line.length));
             if (line.expectedGiven) st.checkLength(line.expectedLength, line.length);
             if (line.length > 0 && line.verify) {
                 std::optional<DataMismatch> mismatch = FindMismatch(line.offset, data, line.length);

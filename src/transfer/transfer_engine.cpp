@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/file_object.h"
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 #include "platform/view_copy.h"
 
@@ -38,13 +39,11 @@ const TransferDirection kWriting = {
     "           *** waiting for async write to complete ",
 };
 
-ReturnCode lastErrorCode() { return static_cast<ReturnCode>(GetLastError() & 0xFFFF); }
-
 // The code of a request of the event or callback modes that did not start. End of
 // file is no failure there: Windows may refuse a read at or past the end at once with
 // 38 instead of completing it with 0 bytes, and the byte count already shows it.
 ReturnCode startFailureCode() {
-    ReturnCode code = lastErrorCode();
+    ReturnCode code = LastErrorCode();
     return code == ERROR_HANDLE_EOF ? 0 : code;
 }
 
@@ -155,7 +154,7 @@ ReturnCode FileObject::transferSynchronously(const TransferRequest& request) {
     DWORD moved = 0;
     BOOL done = transferCall(request.write, handle_, request.buffer, request.length, &moved, nullptr);
     byteCount_ = moved;
-    return done ? 0 : lastErrorCode();
+    return done ? 0 : LastErrorCode();
 }
 
 // One request, polled until it is no longer incomplete. An error found while polling
@@ -167,14 +166,14 @@ ReturnCode FileObject::transferSingleRequest(const TransferRequest& request) {
     DWORD moved = 0;
     BOOL done = transferCall(request.write, handle_, request.buffer, request.length, &moved, &overlapped);
     byteCount_ = moved;
-    ReturnCode rc = done ? 0 : lastErrorCode();
+    ReturnCode rc = done ? 0 : LastErrorCode();
     if (rc != 0 && rc != ERROR_IO_INCOMPLETE && rc != ERROR_IO_PENDING) return rc;
     for (unsigned long poll = 1;; ++poll) {
         out::line(DirectionOf(request).polling, poll);
         BOOL finished = GetOverlappedResult(handle_, &overlapped, &moved, FALSE);
         byteCount_ = moved;
         if (finished) return 0;
-        if (GetLastError() != ERROR_IO_INCOMPLETE) return request.write ? lastErrorCode() : 0;
+        if (GetLastError() != ERROR_IO_INCOMPLETE) return request.write ? LastErrorCode() : 0;
         Sleep(0);
     }
 }
@@ -213,7 +212,7 @@ ReturnCode FileObject::transferWithEvents(const TransferRequest& request) {
         if (!r.started) continue;
         r.count = 0;
         BOOL done = GetOverlappedResult(handle_, &r.overlapped, &r.count, TRUE);
-        if (!done && request.write && rc == 0) rc = lastErrorCode();
+        if (!done && request.write && rc == 0) rc = LastErrorCode();
         byteCount_ += r.count;
     }
     for (std::size_t i = 0; i < n; ++i)
@@ -259,8 +258,7 @@ ReturnCode FileObject::transferWithCallbacks(const TransferRequest& request) {
         };
         while (pending()) SleepEx(INFINITE, TRUE);
     }
-    for (std::size_t i = 0; i < n && request.write && rc == 0; ++i)
-        rc = static_cast<ReturnCode>(requests[i].error & 0xFFFF);
+    for (std::size_t i = 0; i < n && request.write && rc == 0; ++i) rc = ReturnCodeOf(requests[i].error);
     return rc;
 }
 

@@ -7,9 +7,11 @@
 #include <string>
 
 #include "interpreter/command_state.h"
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 #include "interpreter/run_state.h"
 #include "platform/win32.h"
+#include "transfer/dump.h"
 #include "volume/server_request.h"
 #include "volume/volume_commands.h"
 
@@ -55,7 +57,7 @@ ReturnCode SendRequest(HANDLE driver, std::uint32_t dataLength, std::uint32_t va
     BuildServerRequest(buffer.data, value, name, dataLength);
     if (!DeviceIoControl(driver, kServerControlCode, buffer.data, static_cast<DWORD>(size.input), buffer.data,
                          static_cast<DWORD>(kBufferSize), &returned, nullptr))
-        return static_cast<ReturnCode>(GetLastError());
+        return LastErrorCode();
     return 0;
 }
 
@@ -98,8 +100,7 @@ void serverIoctlCommand(ParsedCommand& cmd) {
         out::line("   ... ... " + std::to_string(returned) + " bytes were returned ");
         if (dump && returned > 0) {
             // Only what the buffer holds, whatever count the driver claims.
-            std::string text = FormatReplyDump(buffer.data, std::min<std::size_t>(returned, kBufferSize));
-            out::raw(text.data(), text.size());
+            transfer::dumpToTranscript(buffer.data, std::min<std::size_t>(returned, kBufferSize));
             out::blank();
         }
     });

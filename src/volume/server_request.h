@@ -1,5 +1,4 @@
-// The request block that SERVERIOCTL sends to the redirector driver, and the dump of
-// the driver's reply.
+// The request block that SERVERIOCTL sends to the redirector driver.
 //
 // The block: the request value (4 bytes, little-endian), the server name and its zero
 // terminator, then the data area of numbered 30-byte records:
@@ -26,7 +25,3 @@ ServerRequestSize MeasureServerRequest(std::uint32_t dataLength, std::size_t nam
 
 // Writes the block into a buffer of at least MeasureServerRequest(...).whole bytes.
 void BuildServerRequest(unsigned char* buffer, std::uint32_t value, const std::string& name, std::uint32_t dataLength);
-
-// The reply as the transcript shows it: printable bytes, CR and LF as themselves,
-// every other byte as two capital hexadecimal digits.
-std::string FormatReplyDump(const unsigned char* reply, std::size_t size);

@@ -2,8 +2,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/ascii.h"
 #include "interpreter/command_state.h"
-#include "interpreter/keywords.h"
+#include "interpreter/last_error.h"
 #include "interpreter/output.h"
 #include "platform/win32.h"
 #include "volume/disk_space.h"
@@ -55,7 +56,7 @@ void getVolumeInfoCommand(ParsedCommand& cmd) {
             out::line("   ... ... file system flags are:   ", flags);
             out::line(std::string("   ... ... file system name is:     ") + fileSystem);
         } else {
-            st.rc = static_cast<ReturnCode>(GetLastError());
+            st.rc = LastErrorCode();
         }
     }
     st.report("   ... ... the return code from the Get Volume Info is ", [&] {

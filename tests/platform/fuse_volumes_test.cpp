@@ -36,14 +36,39 @@ std::string FirstLine(const std::string& command) {
     return text;
 }
 
-class ExfatVolumeTest : public ::testing::Test {
+// The Win32 name of a POSIX path, on drive Z:.
+std::string OnDriveZ(const std::string& path) {
+    std::string win = "Z:" + path;
+    for (char& c : win)
+        if (c == '/') c = '\\';
+    return win;
+}
+
+// A scratch folder that holds a file system image and its mount point, mnt/.
+class ImageVolumeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/dravik-exfat-test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+    // Makes the folder /tmp/dravik-KIND-test.XXXXXX and its mount point.
+    bool makeFolders(const std::string& kind) {
+        std::string pattern = "/tmp/dravik-" + kind + "-test.XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) return false;
         base_ = pattern;
         mount_ = base_ + "/mnt";
-        std::filesystem::create_directory(mount_);
+        return std::filesystem::create_directory(mount_);
+    }
+    void removeFolders() {
+        std::error_code ignored;
+        std::filesystem::remove_all(base_, ignored);
+    }
+    std::string name(const std::string& file) const { return OnDriveZ(mount_ + "/" + file); }
+
+    std::string base_, mount_;
+    bool mounted_ = false;
+};
+
+class ExfatVolumeTest : public ImageVolumeTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(makeFolders("exfat"));
         std::string image = base_ + "/exfat.img";
         if (geteuid() != 0 || !Shell("truncate -s 16M " + image) || !Shell("mkfs.exfat " + image)) {
             cleanUp();
@@ -64,22 +89,14 @@ protected:
         mounted_ = false;
         if (!loop_.empty()) Shell("losetup -d " + loop_);
         loop_.clear();
-        std::error_code ignored;
-        std::filesystem::remove_all(base_, ignored);
+        removeFolders();
     }
 
-    std::string name(const std::string& file) const {
-        std::string win = "Z:" + mount_ + "/" + file;
-        for (char& c : win)
-            if (c == '/') c = '\\';
-        return win;
-    }
     HANDLE open(const std::string& file, DWORD share) {
         return CreateFileA(name(file).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
     }
 
-    std::string base_, mount_, loop_;
-    bool mounted_ = false;
+    std::string loop_;
 };
 
 }  // namespace
@@ -172,19 +189,14 @@ TEST_F(ExfatVolumeTest, DotNamesArePlainNames) {
 // ntfs-3g without "-o permissions" keeps extended attributes but ignores chmod: there
 // READONLY lives in user.DOSATTRIB, and writing or deleting the file then gives 5, as
 // on Windows. The image is mounted by ntfs-3g itself, without a loop device.
-class NtfsVolumeTest : public ::testing::Test {
+class NtfsVolumeTest : public ImageVolumeTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/dravik-ntfs-test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        mount_ = base_ + "/mnt";
-        std::filesystem::create_directory(mount_);
+        ASSERT_TRUE(makeFolders("ntfs"));
         std::string image = base_ + "/ntfs.img";
         if (geteuid() != 0 || !Shell("truncate -s 16M " + image) || !Shell("mkntfs -F -q -f " + image) ||
             !Shell("ntfs-3g " + image + " " + mount_)) {
-            std::error_code ignored;
-            std::filesystem::remove_all(base_, ignored);
+            removeFolders();
             GTEST_SKIP() << "no ntfs-3g here";
         }
         mounted_ = true;
@@ -192,17 +204,8 @@ protected:
     }
     void TearDown() override {
         if (mounted_) Shell("umount " + mount_);
-        std::error_code ignored;
-        std::filesystem::remove_all(base_, ignored);
+        removeFolders();
     }
-    std::string name(const std::string& file) const {
-        std::string win = "Z:" + mount_ + "/" + file;
-        for (char& c : win)
-            if (c == '/') c = '\\';
-        return win;
-    }
-    std::string base_, mount_;
-    bool mounted_ = false;
 };
 
 TEST_F(NtfsVolumeTest, ReadOnlyThatChmodDoesNotKeepIsKeptInTheAttribute) {
@@ -234,11 +237,7 @@ TEST(ReadOnlyVolume, AttributeChangesGive19) {
     }
     std::ofstream(mount + "/f.fil") << "data";
     bool readOnly = Shell("mount -o remount,ro " + mount);
-    std::string win = "Z:" + mount + "\\f.fil", other = "Z:" + mount + "\\g.fil";
-    for (char& c : win)
-        if (c == '/') c = '\\';
-    for (char& c : other)
-        if (c == '/') c = '\\';
+    std::string win = OnDriveZ(mount + "/f.fil"), other = OnDriveZ(mount + "/g.fil");
     if (readOnly) {
         for (DWORD bits : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY})
             EXPECT_FAILS_WITH(SetFileAttributesA(win.c_str(), bits), ERROR_WRITE_PROTECT);

@@ -102,6 +102,8 @@ TEST(Dump, EscapesWhatIsNotPrintableTextOrLineEnd) {
     EXPECT_EQ(dump(std::string("A\0\r\n\xFF", 5)), "A00\r\nFF");
     EXPECT_EQ(dump(std::string("\x1F \x7E\x7F\x80\t", 6)), "1F ~7F8009");
     EXPECT_EQ(dump(""), "");
+    // A driver's reply to SERVERIOCTL is shown in the same form.
+    EXPECT_EQ(dump(std::string("\0A\r\n\x1F \x7E\x7F\xFF\xAB", 10)), "00A\r\n1F ~7FFFAB");
 }
 
 TEST(Dump, LongRunsAndEscapesInAnyPosition) {

@@ -58,10 +58,4 @@ TEST(ServerRequest, RecordNumbersKeepEightDigits) {
               "00000020 server IOCTL bytes.\r\n");
 }
 
-TEST(ReplyDump, PrintableBytesStayAndOthersBecomeHex) {
-    const unsigned char reply[] = {0x00, 'A', '\r', '\n', 0x1F, 0x20, 0x7E, 0x7F, 0xFF, 0xAB};
-    EXPECT_EQ(FormatReplyDump(reply, sizeof reply), "00A\r\n1F ~7FFFAB");
-    EXPECT_EQ(FormatReplyDump(reply, 0), "");
-}
-
 }  // namespace

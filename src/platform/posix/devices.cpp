@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "common/little_endian.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/handles.h"
+#include "platform/posix/name_rules.h"
 #include "platform/posix/win32_api.h"
 
 namespace posix {
@@ -27,18 +29,6 @@ struct DeviceObject : HandleObject {
     int fd;
     bool broken = false;
 };
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-void PutWord(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-std::uint32_t GetWord(const unsigned char* at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | at[i];
-    return value;
-}
 
 // Sends every byte; false with errno set (0 for none) when the connection fails.
 bool SendAll(int fd, const void* data, std::size_t size) {
@@ -133,16 +123,16 @@ BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, D
     if (device->broken) return posix::Fail(ERROR_BROKEN_PIPE);
 
     unsigned char request[posix::DeviceRequestHeaderSize];
-    posix::PutWord(request, dwIoControlCode);
-    posix::PutWord(request + 4, nInBufferSize);
-    posix::PutWord(request + 8, nOutBufferSize);
+    PutLittleEndian32(request, dwIoControlCode);
+    PutLittleEndian32(request + 4, nInBufferSize);
+    PutLittleEndian32(request + 8, nOutBufferSize);
     if (!posix::SendAll(device->fd, request, sizeof request) || !posix::SendAll(device->fd, lpInBuffer, nInBufferSize))
         return posix::FailTransport(*device);
 
     unsigned char reply[posix::DeviceReplyHeaderSize];
     if (!posix::ReceiveAll(device->fd, reply, sizeof reply)) return posix::FailTransport(*device);
-    DWORD status = posix::GetWord(reply);
-    DWORD length = posix::GetWord(reply + 4);
+    DWORD status = GetLittleEndian32(reply);
+    DWORD length = GetLittleEndian32(reply + 4);
     // Never more than the caller's buffer holds, whatever the driver sends: the rest
     // is read and dropped so that the next reply starts at a frame boundary.
     DWORD kept = std::min(length, nOutBufferSize);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/posix/errors.h"
+#include "platform/posix/name_args.h"
 
 namespace posix {
 namespace {
@@ -50,18 +51,10 @@ bool WriteStored(const std::string& path, DWORD bits) {
     return setxattr(path.c_str(), kXattr, text, static_cast<size_t>(length), 0) == 0;
 }
 
-std::string BaseName(const std::string& path) {
-    std::string::size_type end = path.find_last_not_of('/');
-    if (end == std::string::npos) return "/";
-    std::string::size_type slash = path.rfind('/', end);
-    std::string::size_type start = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(start, end - start + 1);
-}
-
 }  // namespace
 
 DWORD GetAttributeBits(const std::string& path, const struct stat& st) {
-    return GetAttributeBits(path, BaseName(path), st);
+    return GetAttributeBits(path, LastComponent(path), st);
 }
 
 DWORD GetAttributeBits(const std::string& xattrPath, const std::string& fileName, const struct stat& st) {
@@ -89,7 +82,9 @@ bool KeepsUserAttributes(const std::string& path) {
     return getxattr(path.c_str(), kXattr, &byte, 0) >= 0 || errno != ENOTSUP;
 }
 
-DWORD SetAttributeBits(const std::string& path, DWORD bits) { return SetAttributeBits(path, BaseName(path), bits); }
+DWORD SetAttributeBits(const std::string& path, DWORD bits) {
+    return SetAttributeBits(path, LastComponent(path), bits);
+}
 
 DWORD SetAttributeBits(const std::string& path, const std::string& fileName, DWORD bits) {
     struct stat st;

@@ -11,8 +11,6 @@
 namespace posix {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string CurrentWin32Directory() {
     std::vector<char> buffer(MAX_PATH + 1);
     DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());

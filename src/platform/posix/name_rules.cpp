@@ -7,8 +7,6 @@
 namespace posix {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool IsDrivePrefix(const std::string& text, std::size_t at) {

@@ -9,6 +9,9 @@
 
 namespace posix {
 
+// A separator of a Win32 name: a backslash or a slash.
+inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 // The longest name component (NTFS and Linux alike).
 constexpr std::size_t kLongestComponent = 255;
 

@@ -10,16 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "common/ascii.h"
 #include "platform/posix/errors.h"
+#include "platform/posix/name_rules.h"
 #include "platform/posix/win32_api.h"
 
 namespace posix {
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string TrimRoot(std::string root) {
     while (root.size() > 1 && root.back() == '/') root.pop_back();
@@ -33,8 +30,6 @@ std::string JoinRoot(const std::string& root, std::string rest) {
     if (rest[0] != '/') rest.insert(rest.begin(), '/');
     return root == "/" ? rest : root + rest;
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // True when path is root or lies below it.
 bool Under(const std::string& path, const std::string& root) {
@@ -73,7 +68,7 @@ DriveMap::DriveMap(std::string_view mappings) {
             while (key.size() > 1 && key.back() == '\\') key.pop_back();
             if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) key += ':';
             if ((key.size() == 2 && key[1] == ':') || key.rfind("\\\\", 0) == 0)
-                mappings_.push_back({Upper(key), TrimRoot(std::string(item.substr(eq + 1)))});
+                mappings_.push_back({UpperCased(key), TrimRoot(std::string(item.substr(eq + 1)))});
         }
         start = end + 1;
     }
@@ -88,7 +83,7 @@ DriveMap::DriveMap(std::string_view mappings) {
 }
 
 std::string DriveMap::driveRoot(char letter) const {
-    std::string key = Upper(std::string(1, letter)) + ":";
+    std::string key = UpperCased(std::string(1, letter)) + ":";
     for (const Mapping& m : mappings_)
         if (m.prefix == key) return m.root;
     return {};
@@ -121,7 +116,7 @@ bool DriveMap::translate(const char* win32Path, std::string& posixPath, DWORD& e
         std::string prefix = path.substr(0, shareEnd);
         for (char& c : prefix)
             if (c == '/') c = '\\';
-        prefix = Upper(prefix);
+        prefix = UpperCased(prefix);
         for (const Mapping& m : mappings_) {
             if (m.prefix == prefix) {
                 if (!m.present()) break;
@@ -134,7 +129,7 @@ bool DriveMap::translate(const char* win32Path, std::string& posixPath, DWORD& e
     }
     bool hasDrive = path.size() >= 2 && path[1] == ':';
     if (hasDrive || (!path.empty() && IsSeparator(path[0]))) {
-        std::string key = Upper(std::string(1, hasDrive ? path[0] : 'Z')) + ":";
+        std::string key = UpperCased(std::string(1, hasDrive ? path[0] : 'Z')) + ":";
         for (const Mapping& m : mappings_) {
             if (m.prefix != key) continue;
             if (!m.present()) break;

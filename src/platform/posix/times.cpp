@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "common/dos_date_time.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/file_times.h"
 #include "platform/posix/win32_api.h"
@@ -110,21 +111,16 @@ BOOL FileTimeToDosDateTime(const FILETIME* lpFileTime, WORD* lpFatDate, WORD* lp
     std::uint64_t value = posix::FileTimeValue(*lpFileTime);
     if (value >= 0x8000000000000000ull) return posix::Fail(ERROR_INVALID_PARAMETER);
     TimeFields f = SplitFileTime(value);
-    // The DOS date holds the years 1980 to 2107 only.
-    if (f.year < 1980 || f.year > 2107) return posix::Fail(ERROR_INVALID_PARAMETER);
-    *lpFatDate = static_cast<WORD>(((f.year - 1980) << 9) | (f.month << 5) | f.day);
-    *lpFatTime = static_cast<WORD>((f.hour << 11) | (f.minute << 5) | (f.second / 2));
+    if (f.year < kFirstDosYear || f.year > kLastDosYear) return posix::Fail(ERROR_INVALID_PARAMETER);
+    *lpFatDate = PackDosDate(static_cast<unsigned>(f.year), f.month, f.day);
+    *lpFatTime = PackDosTime(f.hour, f.minute, f.second);
     return TRUE;
 }
 
 BOOL DosDateTimeToFileTime(WORD wFatDate, WORD wFatTime, LPFILETIME lpFileTime) {
     // A refused word leaves the output and the last error untouched, as on Windows.
-    unsigned year = 1980 + (wFatDate >> 9);
-    unsigned month = (wFatDate >> 5) & 0x0F;
-    unsigned day = wFatDate & 0x1F;
-    unsigned hour = wFatTime >> 11;
-    unsigned minute = (wFatTime >> 5) & 0x3F;
-    unsigned second = (wFatTime & 0x1F) * 2;
+    auto [year, month, day] = UnpackDosDate(wFatDate);
+    auto [hour, minute, second] = UnpackDosTime(wFatTime);
     if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return FALSE;
     if (hour > 23 || minute > 59 || second > 59) return FALSE;
     *lpFileTime = posix::MakeFileTime(FileTimeOf(year, month, day, hour * 3600 + minute * 60 + second));

@@ -12,10 +12,13 @@
 
 #include "platform/posix/case_lookup.h"
 #include "platform/posix/errors.h"
+#include "platform/posix/name_rules.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/win32_api.h"
 
 namespace {
+
+using posix::IsSeparator;
 
 constexpr DWORD SectorSize = 512;
 
@@ -67,8 +70,6 @@ DWORD FoldFsid(const fsid_t& fsid) {
     std::memcpy(words, &fsid, sizeof words);
     return static_cast<DWORD>(words[0]) ^ static_cast<DWORD>(words[1]);
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A null root means the root of the current drive, which is Z: (see paths.h). The
 // prefixes "\\?\" and "\\.\" before a drive name the same volume as the drive alone.
