@@ -243,10 +243,13 @@ class RunnerTest(unittest.TestCase):
 
     @unittest.skipIf(not WINE, "the Linux build hangs on the silent driver")
     def test_hung_under_wine(self):
-        # A read that runs far longer than the limit stands in for a hung driver.
-        self.script("slow.dvk", "open 1 Z:\\dev\\zero /rc=0\nread 1 0 1048576 /count=100000000 /suppress\n")
-        status, out, _ = run(["slow.dvk", "--timeout", "1"], self.dir)
-        self.assertEqual(status, 1)
+        # A series of reads that runs for hours stands in for a hung driver: 65535
+        # reads (the count is 16 bits wide) of 64 MiB. The limit counts dravik.exe's
+        # start under Wine, which on a loaded machine (other Wine processes on the
+        # same prefix) takes seconds, so 1 s could fall before line 2 began.
+        self.script("slow.dvk", "open 1 Z:\\dev\\zero /rc=0\nread 1 0 67108864 /count=65535 /suppress\n")
+        status, out, _ = run(["slow.dvk", "--timeout", "5"], self.dir)
+        self.assertEqual(status, 1, out)
         failure = tap_points(out)[0][3]["failures"][0]
         self.assertEqual((failure["line"], failure["command"], failure["kind"]), (2, "READ", "hung"))
 
