@@ -16,10 +16,6 @@ TITLES = {"tmpfs": "tmpfs", "ext4": "ext4 (loop image)", "xfs": "XFS (loop image
           "ntfs-3g-permissions": "NTFS, ntfs-3g -o permissions", "exfat": "exFAT, exfat-fuse",
           "sshfs": "sshfs to sshd on 127.0.0.1", "smb-fuse": "SMB: samba on 127.0.0.1 through smbnetfs",
           "wine": "Windows build under Wine (ext4)"}
-# Transcript tests that differ on a mount for a reason of the test harness, not of the file system.
-HARNESS = {"names-long": "its names are sized for a scratch folder directly in /tmp; on a mount the "
-                         "scratch folder's path is longer, so the 260-character limit of Win32 names "
-                         "falls on other lines"}
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
@@ -58,6 +54,13 @@ def known_reasons(name):
     return lines
 
 
+def transcript_reasons(name):
+    path = os.path.join(ROOT, "tests", "transcripts", "known", name + ".txt")
+    if not os.path.exists(path):
+        return {}
+    return dict(line.strip().partition(" ")[::2] for line in open(path, encoding="utf-8") if line.strip())
+
+
 def main(results):
     folders = suite_folders()
     rows, sections = [], []
@@ -85,9 +88,10 @@ def main(results):
         reasons = known_reasons(name)
         if reasons:
             text.append("Known failures (`suites/known/%s.txt`):\n\n" % name + "\n".join(reasons) + "\n")
+        treasons = transcript_reasons(name)
         for f in t["failed"]:
             text.append(f"- transcript test `{f}` differs here: " +
-                        HARNESS.get(f, "its transcript shows the limits above") + ".")
+                        treasons.get(f, "UNEXPLAINED (a fault to find)") + ".")
         if len(text) == 1:
             text.append("No known limits: every check passes.\n")
         sections.append("\n".join(text))

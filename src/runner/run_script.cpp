@@ -42,8 +42,8 @@ struct Folders {
     fs::path scratch;
 };
 
-Folders MakeFolders(const Script& script, const RunSettings& settings, ScriptResult& result) {
-    Folders folders;
+// Fills folders as it makes them, so that what was made can be removed when a later one fails.
+void MakeFolders(const Script& script, const RunSettings& settings, ScriptResult& result, Folders& folders) {
     if (settings.keep.empty()) {
         folders.work = FreshFolder(fs::temp_directory_path());
     } else {
@@ -58,7 +58,6 @@ Folders MakeFolders(const Script& script, const RunSettings& settings, ScriptRes
     } else {
         folders.scratch = FreshFolder(fs::absolute(settings.dir));
     }
-    return folders;
 }
 
 // Removes what the run leaves unless --keep asks to keep it.
@@ -97,7 +96,16 @@ ScriptResult RunScript(const Script& script, const RunSettings& settings, std::s
         return result;
     }
 
-    Folders folders = MakeFolders(script, settings, result);
+    Folders folders;
+    try {
+        MakeFolders(script, settings, result, folders);
+    } catch (const fs::filesystem_error& e) {
+        // A scratch folder that the file system under test refuses: this script cannot run.
+        result.status = Status::NotRun;
+        result.message = e.what();
+        TidyFolders(folders, settings, result);
+        return result;
+    }
     fs::path results = folders.work / "results.jsonl";
     platform::ChildStart start{settings.dravik,
                                script.file.string(),

@@ -163,6 +163,20 @@ class RunnerTest(unittest.TestCase):
         self.assertEqual([p[1] for p in tap_points(out)], [f"- j/s{i}.dvk" for i in range(4)])
         self.assertEqual([d for d in os.listdir(self.dir) if d.startswith("dravik-run-")], [])
 
+    @unittest.skipIf(WINE, "/proc is a Linux folder")
+    def test_a_scratch_folder_that_cannot_be_made_is_not_run(self):
+        # A mount that fails mkdir (an SMB share giving I/O errors) must not end the run:
+        # the script is reported as not run and the others still run. Nothing can be
+        # made below /proc/self, not even by root.
+        self.script("a.dvk", PASSING)
+        self.script("b.dvk", PASSING)
+        status, out, _ = run([".", "--dir", "/proc/self"], self.dir)
+        self.assertEqual(status, 1)
+        points = tap_points(out)
+        self.assertEqual(len(points), 2)
+        self.assertEqual([p[3]["status"] for p in points], ["not-run", "not-run"])
+        self.assertIn("cannot make a scratch folder", points[0][3]["message"])
+
     def test_binary_script_is_not_run(self):
         self.script("bin.dvk", b"rd /\x00\xff\x01 garbage\n")
         status, out, _ = run(["bin.dvk"], self.dir)
