@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Runs one fault test: tests/faults/run.sh DRAVIK-RUN DRAVIK FAULTFS SCRIPT.dvk
+# Runs one fault test: tests/faults/run.sh DRAVIK-RUN DRAVIK FAULTFS SCRIPT.dvk [wine]
 #
+# With "wine", DRAVIK is the Windows build and runs under Wine; the lines where Wine
+# gives another code than Windows are listed, with the reason, in wine-known.txt.
 # The script runs with dravik-run on a file system made for it and undone afterwards,
 # also when the run fails: a script named disk-full-* on a 1 MiB tmpfs, a script named
 # faultfs-* on faultfs over a scratch folder, with the rules of faultfs.rules beside this
 # file, and a small tmpfs as drive Y:. Mounting needs root and /dev/fuse; where the
 # machine cannot mount, the test is skipped (exit status 77) and says why.
 set -u
-runner=$1 dravik=$2 faultfs=$3 script=$4
+runner=$1 dravik=$2 faultfs=$3 script=$4 mode=${5:-}
 here=$(dirname "$(readlink -f "$0")")
 
 skip() {
@@ -55,4 +57,14 @@ faultfs-*)
 esac
 mounted=$base/mnt
 
-"$runner" --dravik "$dravik" --dir "$base/mnt" --timeout 60 "$script"
+known=()
+if [ "$mode" = wine ]; then
+    [ -x /usr/lib/wine/wine64 ] || skip "no Wine here"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "%s" "$@"\n' "$dravik" >"$base/dravik-wine"
+    chmod +x "$base/dravik-wine"
+    dravik=$base/dravik-wine
+    known=(--known-failures "$here/wine-known.txt")
+fi
+# From the scripts' folder, so that the known failures name the scripts alone.
+cd "$(dirname "$script")" || exit 1
+"$runner" --dravik "$dravik" --dir "$base/mnt" --timeout 120 "${known[@]}" "$(basename "$script")"
