@@ -1,4 +1,6 @@
-
+// GETATTRIBUTES in its steps: read the options, ask for EA names, fetch the status by
+// handle (all of it, or only the time stamps) or by name (the bits), and after the
+// check show the record, or the EA listing in its place.
 #include "attributes/attribute_commands.h"
 #include "attributes/attribute_display.h"
 #include "attributes/attribute_subject.h"
@@ -11,36 +13,24 @@ namespace {
 
 enum class EAChoice { None, Names, All };
 
-void printWin32Notes() {
-    out::line("   ... Win 32 notes: ");
-    out::line("       * getAttrs by handle will return date/time, fixed attrs and size info ");
-    out::line("       * getAttrs by name will return the fixed attrs ");
-    out::line("       * getAttrs /fileTime will return just the date/time stamps ");
-    out::line("       * use GetEOF (a handle based call) to get the file size ");
-    out::blank();
-}
-
-}  // namespace
-
-void getAttributesCommand(ParsedCommand& cmd) {
-    FSDirEntry entry;
-    out::line("   Processing GET ATTRIBUTES ");
-    CommandState st(cmd);
-    AttributeSubject subject;
-    readAttributeSubject(st, cmd, subject);
-    EAChoice eaChoice = EAChoice::None;
+struct Request {
+    EAChoice eas = EAChoice::None;
     bool fileTimeOnly = false;
+};
+
+Request readRequest(CommandState& st) {
+    Request request;
     st.options(2, {OptionId::Ea, OptionId::AllEa, OptionId::BuffSize, OptionId::FileTime},
-               [&](const OptionArg& option) -> ReturnCode {
+               [&request](const OptionArg& option) -> ReturnCode {
                    switch (option.id) {
                        case OptionId::Ea:
-                           eaChoice = EAChoice::Names;
+                           request.eas = EAChoice::Names;
                            break;
                        case OptionId::AllEa:
-                           eaChoice = EAChoice::All;
+                           request.eas = EAChoice::All;
                            break;
                        case OptionId::FileTime:
-                           fileTimeOnly = true;
+                           request.fileTimeOnly = true;
                            break;
                        // The size of a buffer for EAs: checked, with no other effect.
                        case OptionId::BuffSize:
@@ -50,32 +40,59 @@ void getAttributesCommand(ParsedCommand& cmd) {
                    }
                    return 0;
                });
-    if (st.ok() && eaChoice == EAChoice::Names) st.rc = promptForEAs(EAPromptMode::NamesOnly);
+    return request;
+}
+
+void printWin32Notes() {
+    out::line("   ... Win 32 notes: ");
+    out::line("       * getAttrs by handle will return date/time, fixed attrs and size info ");
+    out::line("       * getAttrs by name will return the fixed attrs ");
+    out::line("       * getAttrs /fileTime will return just the date/time stamps ");
+    out::line("       * use GetEOF (a handle based call) to get the file size ");
+    out::blank();
+}
+
+ReturnCode fetchByHandle(FileObject& file, const Request& request) {
+    out::blank();
+    return request.fileTimeOnly ? file.fillTimesFromHandle() : file.fillFromHandle();
+}
+
+ReturnCode fetchByName(const PathParts& parts, FSDirEntry& entry) {
+    out::line("for " + parts.qualifiedPath);
+    entry.setSource(parts.qualifiedPath.c_str());
+    return entry.fillFromName();
+}
+
+// With EAs asked for, the EA listing takes the place of the record.
+void show(const AttributeSubject& subject, const FSDirEntry& entry, const Request& request) {
+    if (request.eas != EAChoice::None)
+        listEAs();
+    else if (subject.byHandle)
+        printHandleAttributes(*subject.file);
+    else
+        printEntryAttributes(entry, 0);
+}
+
+}  // namespace
+
+void getAttributesCommand(ParsedCommand& cmd) {
+    out::line("   Processing GET ATTRIBUTES ");
+    CommandState st(cmd);
+    AttributeSubject subject;
+    readAttributeSubject(st, cmd, subject);
+    Request request = readRequest(st);
+    if (st.ok() && request.eas == EAChoice::Names) st.rc = promptForEAs(EAPromptMode::NamesOnly);
+    FSDirEntry entry;
     if (st.ok()) {
         printWin32Notes();
         out::text("   ... getting attributes ");
-        if (subject.byHandle) {
-            out::blank();
-            st.rc = fileTimeOnly ? subject.file->fillTimesFromHandle() : subject.file->fillFromHandle();
-        } else {
-            out::line("for " + subject.parts.qualifiedPath);
-            entry.setSource(subject.parts.qualifiedPath.c_str());
-            st.rc = entry.fillFromName();
-        }
+        st.rc = subject.byHandle ? fetchByHandle(*subject.file, request) : fetchByName(subject.parts, entry);
     }
     // The record follows the check.
     st.report(
         "   ... ... the return code from the get Attributes is ",
         [&] {
-            if (!st.ok()) return;
-            // With EAs asked for, the EA listing takes the place of the record.
-            if (eaChoice == EAChoice::None) {
-                if (subject.byHandle)
-                    printHandleAttributes(*subject.file);
-                else
-                    printEntryAttributes(entry, 0);
-            }
-            if (eaChoice != EAChoice::None) listEAs();
+            if (st.ok()) show(subject, entry, request);
         },
         CommandState::ReportForm::CheckBeforeLines);
 }
