@@ -77,6 +77,18 @@ bool Writable(int fd) {
 
 FileHandle* FileOf(HANDLE handle) { return LookupHandleAs<FileHandle>(handle); }
 
+// The owner and range that a lock call names; no owner for a handle that is no file.
+struct LockRange {
+    OpenFile* owner;
+    std::uint64_t offset, length;
+};
+
+LockRange ReadLockRange(HANDLE hFile, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
+    FileHandle* handle = FileOf(hFile);
+    if (handle == nullptr) return {nullptr, 0, 0};
+    return {handle->file.get(), Combine(offsetLow, offsetHigh), Combine(lengthLow, lengthHigh)};
+}
+
 }  // namespace
 
 DWORD LockConflict(const FileHandle& handle, std::uint64_t offset, std::uint64_t length) {
@@ -99,11 +111,11 @@ void ReleaseLocks(const OpenFile& file) {
 
 BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD nNumberOfBytesToLockLow,
               DWORD nNumberOfBytesToLockHigh) {
-    posix::FileHandle* handle = posix::FileOf(hFile);
-    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
-    posix::OpenFile& file = *handle->file;
-    std::uint64_t offset = posix::Combine(dwFileOffsetLow, dwFileOffsetHigh);
-    std::uint64_t length = posix::Combine(nNumberOfBytesToLockLow, nNumberOfBytesToLockHigh);
+    posix::LockRange range = posix::ReadLockRange(hFile, dwFileOffsetLow, dwFileOffsetHigh, nNumberOfBytesToLockLow,
+                                                  nNumberOfBytesToLockHigh);
+    if (range.owner == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
+    posix::OpenFile& file = *range.owner;
+    std::uint64_t offset = range.offset, length = range.length;
     for (const posix::Lock& lock : posix::Table())
         if (posix::SameFile(lock, file) && posix::LocksOverlap(lock, offset, length))
             return posix::Fail(ERROR_LOCK_VIOLATION);
@@ -115,11 +127,11 @@ BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD
 
 BOOL UnlockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD nNumberOfBytesToUnlockLow,
                 DWORD nNumberOfBytesToUnlockHigh) {
-    posix::FileHandle* handle = posix::FileOf(hFile);
-    if (handle == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
-    posix::OpenFile& file = *handle->file;
-    std::uint64_t offset = posix::Combine(dwFileOffsetLow, dwFileOffsetHigh);
-    std::uint64_t length = posix::Combine(nNumberOfBytesToUnlockLow, nNumberOfBytesToUnlockHigh);
+    posix::LockRange range = posix::ReadLockRange(hFile, dwFileOffsetLow, dwFileOffsetHigh, nNumberOfBytesToUnlockLow,
+                                                  nNumberOfBytesToUnlockHigh);
+    if (range.owner == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
+    posix::OpenFile& file = *range.owner;
+    std::uint64_t offset = range.offset, length = range.length;
     auto& table = posix::Table();
     auto found = std::find_if(table.begin(), table.end(), [&](const posix::Lock& l) {
         return l.owner == &file && l.offset == offset && l.length == length;
