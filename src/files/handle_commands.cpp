@@ -20,12 +20,11 @@ void commitCommand(ParsedCommand& cmd) {
 void closeCommand(ParsedCommand& cmd) {
     out::line("   Processing CLOSE ");
     CommandState st(cmd);
-    std::uint32_t slot = st.number32(1);
-    FileObject* file = st.fileInUse(1);
+    std::uint32_t slot = st.fileSlotInUse(1);
     st.options(2, {});
     if (st.ok()) {
         out::line("   ... doing the close ");
-        st.rc = file->close();
+        st.rc = FileSlotTable[slot]->close();
         // The slot is emptied whatever CloseHandle reported.
         EmptyFileSlot(slot);
     }

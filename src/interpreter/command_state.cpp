@@ -17,14 +17,15 @@ std::uint32_t CommandState::number32(std::size_t entry) {
     return value;
 }
 
-FileObject* CommandState::fileInUse(std::size_t entry) {
+std::uint32_t CommandState::fileSlotInUse(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (!ok()) return nullptr;
-    if (slot >= kFileSlots || FileSlotTable[slot] == nullptr) {
-        rc = kInvalidHandle;
-        return nullptr;
-    }
-    return FileSlotTable[slot];
+    if (ok() && (slot >= kFileSlots || FileSlotTable[slot] == nullptr)) rc = kInvalidHandle;
+    return slot;
+}
+
+FileObject* CommandState::fileInUse(std::size_t entry) {
+    std::uint32_t slot = fileSlotInUse(entry);
+    return ok() ? FileSlotTable[slot] : nullptr;
 }
 
 std::uint32_t CommandState::freeFileSlot(std::size_t entry) {
@@ -33,14 +34,15 @@ std::uint32_t CommandState::freeFileSlot(std::size_t entry) {
     return slot;
 }
 
-FSDirEntry* CommandState::searchInUse(std::size_t entry) {
+std::uint32_t CommandState::searchSlotInUse(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (!ok()) return nullptr;
-    if (slot >= kSearchSlots || SearchSlotTable[slot] == nullptr) {
-        rc = kInvalidHandle;
-        return nullptr;
-    }
-    return SearchSlotTable[slot];
+    if (ok() && (slot >= kSearchSlots || SearchSlotTable[slot] == nullptr)) rc = kInvalidHandle;
+    return slot;
+}
+
+FSDirEntry* CommandState::searchInUse(std::size_t entry) {
+    std::uint32_t slot = searchSlotInUse(entry);
+    return ok() ? SearchSlotTable[slot] : nullptr;
 }
 
 std::uint32_t CommandState::freeSearchSlot(std::size_t entry) {

@@ -54,10 +54,12 @@ public:
     // ReturnCode is already set; a missing token or a bad number gives 666.
     bool present(std::size_t entry);
     std::uint32_t number32(std::size_t entry);
-    FileObject* fileInUse(std::size_t entry);         // 668: 256 or more, or empty
-    std::uint32_t freeFileSlot(std::size_t entry);    // 669: 256 or more, or occupied
-    FSDirEntry* searchInUse(std::size_t entry);       // 668: 64 or more, or empty
-    std::uint32_t freeSearchSlot(std::size_t entry);  // 668: 64 or more, or occupied
+    FileObject* fileInUse(std::size_t entry);          // 668: 256 or more, or empty
+    std::uint32_t fileSlotInUse(std::size_t entry);    // the same check; gives the slot
+    std::uint32_t freeFileSlot(std::size_t entry);     // 669: 256 or more, or occupied
+    FSDirEntry* searchInUse(std::size_t entry);        // 668: 64 or more, or empty
+    std::uint32_t searchSlotInUse(std::size_t entry);  // the same check; gives the slot
+    std::uint32_t freeSearchSlot(std::size_t entry);   // 668: 64 or more, or occupied
     // SplitPath of a required name; its 666 becomes the ReturnCode.
     bool path(std::size_t entry, PathParts& parts);
 

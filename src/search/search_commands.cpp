@@ -4,7 +4,6 @@
 // was shown.
 #include "search/search_commands.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -76,21 +75,22 @@ void findFirstCommand(ParsedCommand& cmd) {
     bool groupShown = false;
     if (st.ok()) {
         auto entry = std::make_unique<FSDirEntry>();
-        FSDirEntry& search = *entry;
-        search.setSource(parts.qualifiedPath.c_str());
-        search.setItemCount(1);
+        entry->setSource(parts.qualifiedPath.c_str());
+        entry->setItemCount(1);
         out::line("   ... doing find first against " + parts.qualifiedPath);
+        st.rc = entry->findFirst();
+        // The slot holds the search once it has found an entry; a search that found
+        // none is destroyed with `entry`.
+        if (st.ok()) SearchSlotTable[slot] = entry.release();
         // The first group always has one entry; /ALL goes on in groups of /GETCOUNT.
-        st.rc = search.findFirst();
         while (st.ok()) {
+            FSDirEntry& search = *SearchSlotTable[slot];
             showGroup(search);
             groupShown = true;
-            if (entry) SearchSlotTable[slot] = entry.release();
             if (!options.all) break;
             search.setItemCount(options.groupSize);
             st.rc = search.findNext();
         }
-        // An entry whose first search failed is destroyed with `entry`.
     }
     reportFind(st, groupShown);
 }
@@ -124,15 +124,14 @@ void findNextCommand(ParsedCommand& cmd) {
 void findCloseCommand(ParsedCommand& cmd) {
     out::line("   Processing FIND CLOSE ");
     CommandState st(cmd);
-    FSDirEntry* search = st.searchInUse(1);
+    std::uint32_t slot = st.searchSlotInUse(1);
     st.options(2, {});
     if (st.ok()) {
         out::line("   ... doing the find close ");
-        search->endSearch();
         // The result of FindClose is not examined: the code stays 0.
-        auto slot = std::find(SearchSlotTable.begin(), SearchSlotTable.end(), search);
-        *slot = nullptr;
-        delete search;
+        SearchSlotTable[slot]->endSearch();
+        delete SearchSlotTable[slot];
+        SearchSlotTable[slot] = nullptr;
     }
     st.report("   ... ... the return code from the Find Close is ");
 }
