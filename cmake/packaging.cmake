@@ -1,10 +1,10 @@
 # Packages, made with cpack in a build tree: the Linux build makes the Debian package
 # dravik_VERSION_amd64.deb, the Windows build the zip dravik-VERSION-win64.zip.
-set(DRAVIK_MAINTAINER "dravik maintainers <maintainers@dravik.example>"
+set(DRAVIK_MAINTAINER "dravik developers <dravik@localhost>"
   CACHE STRING "Maintainer named in the Debian package")
 
 set(CPACK_PACKAGE_NAME dravik)
-set(CPACK_PACKAGE_VENDOR "dravik maintainers")
+set(CPACK_PACKAGE_VENDOR "dravik developers")
 set(CPACK_PACKAGE_CONTACT ${DRAVIK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console for testing file systems one Win32 call at a time")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
