@@ -63,4 +63,6 @@ if(NOT WIN32)
   add_custom_target(dravik_changelog ALL DEPENDS ${changelog})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright ${changelog}
     DESTINATION ${DRAVIK_INSTALL_DOCDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME dravik)
 endif()
