@@ -2,7 +2,8 @@
 # Prints, each beside its reference measured in the same run (best of 3):
 #   - the cost of DRAVIK_RESULTS: a 100,000-command script (GETFILESIZE /RC=0 on an
 #     open file) with the results file against the same run without it
-#     (goal: under 10% more time);
+#     (goal: under 10% more time), and the instructions each run executes, counted by
+#     callgrind (steady where the times are not: the machine is shared);
 #   - dravik-run's own overhead per script: 200 one-line scripts through dravik-run
 #     against a shell loop that runs dravik on each in a fresh folder.
 # Usage: bench/results.sh [BUILD_DIR]   (default build-bench; built Release when missing)
@@ -52,6 +53,16 @@ for i, what in ((0, "wall"), (1, "cpu ")):
     print(f"{what}: without {p/1e6:8.1f} ms   with {r/1e6:8.1f} ms   cost {100*(r-p)/p:+5.1f}%   ({(r-p)/1e3/100002:.3f} us per command)")
 PY
 echo "   records written: $(wc -l < results.jsonl)"
+if command -v valgrind >/dev/null; then
+    instructions() {
+        rm -f size.dat results.jsonl callgrind.out
+        env "$@" valgrind --tool=callgrind --callgrind-out-file=callgrind.out "$dravik" < many.dvk > /dev/null 2>&1
+        sed -n 's/^summary: //p' callgrind.out
+    }
+    without=$(instructions)
+    with=$(instructions DRAVIK_RESULTS="$scratch/results.jsonl")
+    python3 -c "import sys; p, r = map(int, sys.argv[1:]); print(f'instructions (callgrind): without {p:,}   with {r:,}   cost {100*(r-p)/p:+5.1f}%   ({(r-p)/100002:.0f} per command)')" "$without" "$with"
+fi
 
 mkdir suite
 for ((i = 0; i < 200; i++)); do printf 'md made /rc=0\n' > "suite/s$i.dvk"; done
