@@ -58,9 +58,14 @@ bool ResolveName(LPCSTR name, ResolvedName& resolved, DWORD& error, NameUse use,
     std::string path;
     if (!ToPosixPath(normal.name.c_str(), path, error)) return false;
     path = WithoutTrailingSlash(path);
-    std::string folded = ExistingSpelling(path);
-    std::string::size_type slash = folded.rfind('/');
     std::string::size_type givenSlash = path.rfind('/');
+    // A search pattern names nothing on the volume: only its folder is looked up. A
+    // server may refuse a name holding "*" or "?" and go on failing (smbnetfs does).
+    bool pattern =
+        use == NameUse::Pattern && givenSlash != std::string::npos && HasWildcard(path.substr(givenSlash + 1));
+    std::string folded =
+        pattern ? ExistingSpelling(path.substr(0, givenSlash)) + path.substr(givenSlash) : ExistingSpelling(path);
+    std::string::size_type slash = folded.rfind('/');
     resolved.given = slash == std::string::npos || givenSlash == std::string::npos
                          ? path
                          : folded.substr(0, slash + 1) + path.substr(givenSlash + 1);
