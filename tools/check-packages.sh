@@ -50,10 +50,10 @@ cp "build/$deb" "$scratch/"
 installed=1
 mkdir "$scratch/run"
 cd "$scratch/run"
-for program in dravik dravik-echo-driver; do
+for program in dravik dravik-run dravik-stress dravik-echo-driver; do
     [ "$(command -v $program)" = /usr/bin/$program ] || { echo "$program is not installed in /usr/bin" >&2; exit 1; }
 done
-for page in dravik dravik-echo-driver; do
+for page in dravik dravik-run dravik-stress dravik-echo-driver; do
     [ -n "$(man --warnings -w $page)" ] || { echo "no manual page $page" >&2; exit 1; }
 done
 dravik < /usr/share/doc/dravik/examples/demo.dvk > demo.log
