@@ -1,5 +1,6 @@
 #include "interpreter/results_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -9,64 +10,48 @@
 namespace {
 
 // The records have a fixed shape: numbers, command words (upper-case ASCII) and hex
-// digits, none of which needs escaping. They are formatted here without allocation,
-// as they are written on the per-command path. A record is one object; each field
-// after the first of an object is preceded by a comma.
+// digits, none of which needs escaping. They are written on the per-command path, so
+// a record is put together in a buffer on the stack from literal pieces of known size
+// (each a few moves once inlined) and bounded values; the buffer holds the largest
+// record, so no piece needs a check of its own.
 class Record {
 public:
-    Record() { put('{'); }
-    void field(std::string_view name, std::uint64_t value) {
-        key(name);
-        if (size_ + 24 > sizeof buffer_) return;
-        size_ = static_cast<std::size_t>(std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, value).ptr - buffer_);
+    template <std::size_t N>
+    Record& operator<<(const char (&piece)[N]) {
+        std::memcpy(end_, piece, N - 1);
+        end_ += N - 1;
+        return *this;
     }
-    void field(std::string_view name, std::string_view value) {
-        key(name);
-        put('"');
-        text(value);
-        put('"');
+    Record& number(std::uint64_t value) {
+        end_ = std::to_chars(end_, end_ + kNumberRoom, value).ptr;
+        return *this;
     }
-    // The bytes as two-digit hex numbers separated by blanks, in one string.
-    void hexField(std::string_view name, const std::vector<unsigned char>& bytes) {
+    Record& text(std::string_view text) {
+        std::memcpy(end_, text.data(), text.size());
+        end_ += text.size();
+        return *this;
+    }
+    Record& word(std::string_view word) { return text(word.substr(0, kWordRoom)); }
+    // The bytes as two-digit hex numbers separated by blanks.
+    Record& hex(const std::vector<unsigned char>& bytes) {
         static constexpr char kDigits[] = "0123456789abcdef";
-        key(name);
-        put('"');
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (i > 0) put(' ');
-            put(kDigits[bytes[i] >> 4]);
-            put(kDigits[bytes[i] & 15]);
+        std::size_t count = std::min(bytes.size(), kHexRoom);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0) *end_++ = ' ';
+            *end_++ = kDigits[bytes[i] >> 4];
+            *end_++ = kDigits[bytes[i] & 15];
         }
-        put('"');
+        return *this;
     }
-    // A field whose value is an object: its fields follow, up to endObject.
-    void beginObject(std::string_view name) {
-        key(name);
-        put('{');
-    }
-    void endObject() { put('}'); }
-    void writeTo(platform::AppendLog& log) {
-        put('}');
-        put('\n');
-        log.append(buffer_, size_);
-    }
+    void writeTo(platform::AppendLog& log) { log.append(buffer_, static_cast<std::size_t>(end_ - buffer_)); }
 
 private:
-    void key(std::string_view name) {
-        if (buffer_[size_ - 1] != '{') put(',');
-        put('"');
-        text(name);
-        text("\":");
-    }
-    void text(std::string_view s) {
-        if (size_ + s.size() > sizeof buffer_) return;
-        std::memcpy(buffer_ + size_, s.data(), s.size());
-        size_ += s.size();
-    }
-    void put(char c) {
-        if (size_ < sizeof buffer_) buffer_[size_++] = c;
-    }
+    static constexpr std::size_t kNumberRoom = 20;  // the digits of any 64-bit number
+    static constexpr std::size_t kWordRoom = 32;    // longer than any command word
+    static constexpr std::size_t kHexRoom = 16;     // the bytes a compare record shows
+    // The end record with every field at its largest is about 450 bytes.
     char buffer_[512];
-    std::size_t size_ = 0;
+    char* end_ = buffer_;
 };
 
 std::uint64_t Microseconds() {
@@ -74,14 +59,14 @@ std::uint64_t Microseconds() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
-void CommandFields(Record& r, std::string_view event, std::string_view command, std::size_t line) {
-    r.field("event", event);
-    r.field("line", line);
-    r.field("command", command);
-}
-
-constexpr std::string_view OutcomeWord(Outcome outcome) {
-    return outcome == Outcome::Pass ? "pass" : outcome == Outcome::Fail ? "fail" : "none";
+void PutOutcome(Record& r, Outcome outcome) {
+    if (outcome == Outcome::Pass) {
+        r << ",\"outcome\":\"pass\"";
+    } else if (outcome == Outcome::Fail) {
+        r << ",\"outcome\":\"fail\"";
+    } else {
+        r << ",\"outcome\":\"none\"";
+    }
 }
 
 }  // namespace
@@ -99,7 +84,9 @@ std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
 
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
     Record r;
-    CommandFields(r, "start", command, line);
+    r << "{\"event\":\"start\",\"line\":";
+    r.text(lineText(line)) << ",\"command\":\"";
+    r.word(command) << "\"}\n";
     r.writeTo(*log_);
     startedAt_ = Microseconds();
 }
@@ -107,29 +94,56 @@ void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
 void ResultsFile::commandEnded(std::string_view command, std::size_t line, const CommandVerdict& verdict) {
     std::uint64_t us = Microseconds() - startedAt_;
     Record r;
-    CommandFields(r, "end", command, line);
-    r.field("rc", verdict.rc);
-    if (verdict.expectedRc) r.field("expected_rc", *verdict.expectedRc);
-    r.field("outcome", OutcomeWord(verdict.outcome));
-    r.field("us", us);
+    r << "{\"event\":\"end\",\"line\":";
+    r.text(lineText(line)) << ",\"command\":\"";
+    r.word(command) << "\",\"rc\":";
+    r.number(verdict.rc);
+    if (verdict.expectedRc) {
+        r << ",\"expected_rc\":";
+        r.number(*verdict.expectedRc);
+    }
+    PutOutcome(r, verdict.outcome);
+    r << ",\"us\":";
+    r.number(us);
     if (verdict.length) {
-        r.beginObject("length");
-        r.field("expected", verdict.length->expected);
-        r.field("actual", verdict.length->actual);
-        r.endObject();
+        r << ",\"length\":{\"expected\":";
+        r.number(verdict.length->expected) << ",\"actual\":";
+        r.number(verdict.length->actual) << "}";
     }
     if (verdict.compare) {
-        r.beginObject("compare");
-        r.field("offset", verdict.compare->offset);
-        r.hexField("expected", verdict.compare->expected);
-        r.hexField("actual", verdict.compare->actual);
-        r.endObject();
+        r << ",\"compare\":{\"offset\":";
+        r.number(verdict.compare->offset) << ",\"expected\":\"";
+        r.hex(verdict.compare->expected) << "\",\"actual\":\"";
+        r.hex(verdict.compare->actual) << "\"}";
     }
+    r << "}\n";
     r.writeTo(*log_);
+}
+
+// The next line's digits are counted in place from the last ones (the common case:
+// one command a line), any other line's are made anew.
+std::string_view ResultsFile::lineText(std::size_t line) {
+    if (lineTextSize_ > 0 && line == lineOfText_ + 1) {
+        std::size_t i = lineTextSize_;
+        while (i > 0 && lineText_[i - 1] == '9') lineText_[--i] = '0';
+        if (i > 0) {
+            ++lineText_[i - 1];
+        } else {
+            // 9...9 became 0...0: one digit more, a 1 in front.
+            lineText_[lineTextSize_++] = '0';
+            lineText_[0] = '1';
+        }
+        lineOfText_ = line;
+    } else if (lineTextSize_ == 0 || line != lineOfText_) {
+        char* end = std::to_chars(lineText_.data(), lineText_.data() + lineText_.size(), line).ptr;
+        lineTextSize_ = static_cast<std::size_t>(end - lineText_.data());
+        lineOfText_ = line;
+    }
+    return {lineText_.data(), lineTextSize_};
 }
 
 void ResultsFile::runEnded() {
     Record r;
-    r.field("event", "exit");
+    r << "{\"event\":\"exit\"}\n";
     r.writeTo(*log_);
 }

@@ -4,7 +4,9 @@
 // hung or died. The records are described in docs/results-format.md.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string_view>
 
 #include "interpreter/results.h"
 #include "platform/append_log.h"
@@ -25,6 +27,12 @@ public:
     void runEnded() override;
 
 private:
+    // The digits of the line number, made once for both records of a command.
+    std::string_view lineText(std::size_t line);
+
     std::unique_ptr<platform::AppendLog> log_;
+    std::array<char, 20> lineText_{};
+    std::size_t lineTextSize_ = 0;
+    std::size_t lineOfText_ = 0;
     std::uint64_t startedAt_ = 0;
 };

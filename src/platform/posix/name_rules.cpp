@@ -142,7 +142,9 @@ std::string Joined(const Root& root, const Components& components) {
         normal += part;
         first = false;
     }
-    if (normal.empty()) normal = root.relative ? "." : "\\";
+    // One character assigned, not a literal: GCC 12 at -O3 warns falsely (-Wrestrict)
+    // of the literal's copy inlined here.
+    if (normal.empty()) normal.assign(1, root.relative ? '.' : '\\');
     if (!root.relative && normal == root.text) normal += '\\';
     return normal;
 }

@@ -1,0 +1,98 @@
+// The results file's records: every record of a command names its input line, whether
+// the lines come one after another (their digits counted on from the last ones, across
+// a carry into a new digit), jump ahead (the data lines of a WRITE /PROMPT) or repeat.
+#include "interpreter/results_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> RecordsFor(const std::vector<std::size_t>& lines) {
+    char path[] = "/tmp/dravik-results-file-XXXXXX";
+    int fd = mkstemp(path);
+    EXPECT_GE(fd, 0);
+    close(fd);
+    {
+        ResultsFile results(platform::AppendLog::Open(path));
+        CommandVerdict verdict;
+        for (std::size_t line : lines) {
+            results.commandStarted("GETFILESIZE", line);
+            results.commandEnded("GETFILESIZE", line, verdict);
+        }
+    }
+    std::ifstream in(path);
+    std::vector<std::string> records;
+    for (std::string record; std::getline(in, record);) records.push_back(record);
+    unlink(path);
+    return records;
+}
+
+std::string LineField(const std::string& record) {
+    std::size_t at = record.find("\"line\":");
+    if (at == std::string::npos) return "";
+    at += 7;
+    return record.substr(at, record.find(',', at) - at);
+}
+
+TEST(ResultsFileRecords, NameTheLineOfEachCommandInEveryOrder) {
+    std::vector<std::size_t> lines;
+    for (std::size_t line = 1; line <= 1001; ++line) lines.push_back(line);
+    for (std::size_t line : std::vector<std::size_t>{1005, 1005, 1006, 9999, 10000, 10001, 3, 4, SIZE_MAX}) {
+        lines.push_back(line);
+    }
+    std::vector<std::string> records = RecordsFor(lines);
+    ASSERT_EQ(records.size(), 2 * lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string want = std::to_string(lines[i]);
+        EXPECT_EQ(LineField(records[2 * i]), want) << records[2 * i];
+        EXPECT_EQ(LineField(records[2 * i + 1]), want) << records[2 * i + 1];
+    }
+    EXPECT_EQ(records[0], "{\"event\":\"start\",\"line\":1,\"command\":\"GETFILESIZE\"}");
+    EXPECT_EQ(records[1].rfind(
+                  "{\"event\":\"end\",\"line\":1,\"command\":\"GETFILESIZE\",\"rc\":0,\"outcome\":\"none\",\"us\":", 0),
+              0u)
+        << records[1];
+}
+
+TEST(ResultsFileRecords, ShowTheChecksOfALineWithTheirValues) {
+    char path[] = "/tmp/dravik-results-file-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        ResultsFile results(platform::AppendLog::Open(path));
+        CommandVerdict verdict;
+        verdict.rc = 0;
+        verdict.expectedRc = 32;
+        verdict.outcome = Outcome::Fail;
+        verdict.length = LengthCheck{4294967296ULL, 7};
+        verdict.compare = DataMismatch{5000000000ULL, {0x00, 0xab}, {0xff, 0x10}};
+        results.commandStarted("READ", 12);
+        results.commandEnded("READ", 12, verdict);
+        results.runEnded();
+    }
+    std::ifstream in(path);
+    std::vector<std::string> records;
+    for (std::string record; std::getline(in, record);) records.push_back(record);
+    unlink(path);
+    ASSERT_EQ(records.size(), 3u);
+    std::string end = records[1];
+    std::size_t us = end.find(",\"us\":");
+    ASSERT_NE(us, std::string::npos);
+    EXPECT_EQ(end.substr(0, us),
+              "{\"event\":\"end\",\"line\":12,\"command\":\"READ\",\"rc\":0,\"expected_rc\":32,\"outcome\":\"fail\"");
+    EXPECT_NE(end.find(",\"length\":{\"expected\":4294967296,\"actual\":7},\"compare\":{\"offset\":5000000000,"
+                       "\"expected\":\"00 ab\",\"actual\":\"ff 10\"}}"),
+              std::string::npos)
+        << end;
+    EXPECT_EQ(records[2], "{\"event\":\"exit\"}");
+}
+
+}  // namespace
