@@ -31,9 +31,13 @@ bool CommandState::resultLine(std::string_view resultText) {
     return true;
 }
 
+// A system code of 666 or more is written like an unknown ParseCode, but it is the
+// operation's result all the same and is checked: a line that expects 0 and meets an
+// I/O error (1117) fails.
 void CommandState::checkReturnCode(bool parseCodesToo) {
     LineVerdict.rc = rc;
-    if (!expectedGiven || (rc >= kSyntaxError && !parseCodesToo)) return;
+    bool parseCode = rc == kSyntaxError || rc == kInvalidHandle || rc == kHandleInUse;
+    if (!expectedGiven || (parseCode && !parseCodesToo)) return;
     decide(rc == expected);
     if (rc != expected) PrintFailureBanner();
 }

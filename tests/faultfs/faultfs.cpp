@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -108,8 +109,17 @@ void* Init(fuse_conn_info*, fuse_config* cfg) {
     return nullptr;
 }
 
+// Set once a name of a poison rule was looked up: from then on every lookup and
+// listing fails.
+std::atomic<bool> g_poisoned{false};
+
 int GetAttr(const char* path, struct stat* st, fuse_file_info* fi) {
     if (fi != nullptr) return Result(fstat(HandleOf(fi)->fd, st));
+    if (g_poisoned) return -EIO;
+    if (int planted = Planted(Fault::Poison, path); planted != 0) {
+        g_poisoned = true;
+        return planted;
+    }
     int rc = Result(lstat(Real(path).c_str(), st));
     return rc == 0 ? Planted(Fault::Stat, path) : rc;
 }
@@ -294,6 +304,7 @@ struct Directory {
 Directory* DirectoryOf(const fuse_file_info* fi) { return reinterpret_cast<Directory*>(fi->fh); }
 
 int OpenDir(const char* path, fuse_file_info* fi) {
+    if (g_poisoned) return -EIO;
     auto directory = std::make_unique<Directory>();
     directory->dir = opendir(Real(path).c_str());
     if (directory->dir == nullptr) return -errno;

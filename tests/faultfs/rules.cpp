@@ -11,7 +11,7 @@ namespace faultfs {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, Fault>, 12> kFaults{{
+constexpr std::array<std::pair<std::string_view, Fault>, 13> kFaults{{
     {"read", Fault::Read},
     {"write", Fault::Write},
     {"fsync", Fault::Fsync},
@@ -24,6 +24,7 @@ constexpr std::array<std::pair<std::string_view, Fault>, 12> kFaults{{
     {"unlink", Fault::Unlink},
     {"busy", Fault::Busy},
     {"stat", Fault::Stat},
+    {"poison", Fault::Poison},
 }};
 
 constexpr std::array<std::pair<std::string_view, int>, 11> kErrors{{

@@ -20,6 +20,8 @@
 //            that holds the file a moment longer); give it EBUSY
 //   stat     looking up the name fails where the file exists (so a listing shows
 //            the entry, and its status cannot be read); an open file's status works
+//   poison   looking up the name fails, and from then on every lookup and listing
+//            of the volume fails (as smbnetfs does once a server refused a name)
 //
 // The faults of a file are chosen when it is opened.
 // ERRNO names the error of the failing faults (EIO unless given): EIO, ENOSPC,
@@ -33,7 +35,7 @@
 
 namespace faultfs {
 
-enum class Fault { Read, Write, Fsync, Flush, Readdir, Pagein, Stale, Drop, KeepOld, Unlink, Busy, Stat };
+enum class Fault { Read, Write, Fsync, Flush, Readdir, Pagein, Stale, Drop, KeepOld, Unlink, Busy, Stat, Poison };
 
 struct Rule {
     Fault fault;
