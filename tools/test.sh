@@ -3,7 +3,7 @@
 # build, the Windows build and a sanitizer build, and runs ctest on them: the Linux
 # build runs the unit, platform and transcript tests and, through Wine, the same
 # transcripts with the Windows build; the AddressSanitizer + UndefinedBehaviorSanitizer
-# build runs everything but the Wine tests.
+# build runs everything but the Wine tests, with LeakSanitizer on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -78,4 +78,4 @@ fi
 
 cmake --preset asan -DDRAVIK_BENCH=OFF >/dev/null
 cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE wine
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE wine

@@ -4,5 +4,7 @@
 
 #include "interpreter/parsed_command.h"
 
-void getAttributesCommand(ParsedCommand& cmd);
-void setAttributesCommand(ParsedCommand& cmd);
+struct RunState;
+
+void getAttributesCommand(RunState& run, ParsedCommand& cmd);
+void setAttributesCommand(RunState& run, ParsedCommand& cmd);

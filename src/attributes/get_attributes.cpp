@@ -75,9 +75,9 @@ void show(const AttributeSubject& subject, const FSDirEntry& entry, const Reques
 
 }  // namespace
 
-void getAttributesCommand(ParsedCommand& cmd) {
+void getAttributesCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing GET ATTRIBUTES ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     AttributeSubject subject;
     readAttributeSubject(st, cmd, subject);
     Request request = readRequest(st);

@@ -135,9 +135,9 @@ ReturnCode applyByName(const PathParts& parts, const Request& request, const std
 
 }  // namespace
 
-void setAttributesCommand(ParsedCommand& cmd) {
+void setAttributesCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing SET ATTRIBUTES ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     AttributeSubject subject;
     readAttributeSubject(st, cmd, subject);
     Request request = readRequest(st);

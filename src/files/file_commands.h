@@ -4,21 +4,23 @@
 
 #include "interpreter/parsed_command.h"
 
+struct RunState;
+
 // CREATE and OPEN (open_commands.cpp)
-void createCommand(ParsedCommand& cmd);
-void openCommand(ParsedCommand& cmd);
+void createCommand(RunState& run, ParsedCommand& cmd);
+void openCommand(RunState& run, ParsedCommand& cmd);
 
 // CLOSE, DUPHANDLE, COMMIT, CHGPTR, CHGEOF, GETFILESIZE, MAP, UNMAP (handle_commands.cpp)
-void closeCommand(ParsedCommand& cmd);
-void dupHandleCommand(ParsedCommand& cmd);
-void commitCommand(ParsedCommand& cmd);
-void chgPtrCommand(ParsedCommand& cmd);
-void chgEofCommand(ParsedCommand& cmd);
-void getFileSizeCommand(ParsedCommand& cmd);
-void mapCommand(ParsedCommand& cmd);
-void unmapCommand(ParsedCommand& cmd);
+void closeCommand(RunState& run, ParsedCommand& cmd);
+void dupHandleCommand(RunState& run, ParsedCommand& cmd);
+void commitCommand(RunState& run, ParsedCommand& cmd);
+void chgPtrCommand(RunState& run, ParsedCommand& cmd);
+void chgEofCommand(RunState& run, ParsedCommand& cmd);
+void getFileSizeCommand(RunState& run, ParsedCommand& cmd);
+void mapCommand(RunState& run, ParsedCommand& cmd);
+void unmapCommand(RunState& run, ParsedCommand& cmd);
 
 // LOCK, UNLOCK, LOCKUNLOCK (lock_commands.cpp)
-void lockCommand(ParsedCommand& cmd);
-void unlockCommand(ParsedCommand& cmd);
-void lockUnlockCommand(ParsedCommand& cmd);
+void lockCommand(RunState& run, ParsedCommand& cmd);
+void unlockCommand(RunState& run, ParsedCommand& cmd);
+void lockUnlockCommand(RunState& run, ParsedCommand& cmd);

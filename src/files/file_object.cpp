@@ -2,6 +2,7 @@
 
 #include "interpreter/last_error.h"
 #include "interpreter/output.h"
+#include "interpreter/run_state.h"
 
 namespace {
 // The code reported for a failed positioning step inside an open with a size and
@@ -169,3 +170,5 @@ ReturnCode FileObject::unmap() {
     mappingHandle_ = nullptr;
     return CloseHandle(mapping) ? 0 : LastErrorCode();
 }
+
+void FileObjectRelease::operator()(FileObject* file) const { std::default_delete<FileObject>()(file); }

@@ -1,13 +1,15 @@
 // The commands on an open slot: each validates its slot, calls one FileObject
 // operation and reports the ReturnCode.
+#include <memory>
+
 #include "files/file_commands.h"
 #include "files/file_slot_table.h"
 #include "interpreter/command_state.h"
 #include "interpreter/output.h"
 
-void commitCommand(ParsedCommand& cmd) {
+void commitCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing COMMIT ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     st.options(2, {});
     if (st.ok()) {
@@ -17,23 +19,23 @@ void commitCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the Commit is ");
 }
 
-void closeCommand(ParsedCommand& cmd) {
+void closeCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing CLOSE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     std::uint32_t slot = st.fileSlotInUse(1);
     st.options(2, {});
     if (st.ok()) {
         out::line("   ... doing the close ");
-        st.rc = FileSlotTable[slot]->close();
+        st.rc = run.FileSlotTable[slot]->close();
         // The slot is emptied whatever CloseHandle reported.
-        EmptyFileSlot(slot);
+        EmptyFileSlot(run, slot);
     }
     st.report("   ... ... the return code from the Close is ");
 }
 
-void dupHandleCommand(ParsedCommand& cmd) {
+void dupHandleCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing DUPHANDLE  ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t newSlot = st.freeFileSlot(2);
     st.options(3, {});
@@ -43,17 +45,17 @@ void dupHandleCommand(ParsedCommand& cmd) {
         st.rc = file->duplicate(duplicate);
         if (st.ok()) {
             // The new FileObject keeps the constructed defaults in every other field.
-            auto* copy = new FileObject();
+            auto copy = std::make_unique<FileObject>();
             copy->setHandle(duplicate);
-            FileSlotTable[newSlot] = copy;
+            run.FileSlotTable[newSlot] = FileSlot(copy.release());
         }
     }
     st.report("   ... ... the return code from the DupHandle is ");
 }
 
-void chgPtrCommand(ParsedCommand& cmd) {
+void chgPtrCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing CHANGE_FILE_RW_POINTER ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t amount = st.number32(2);
     std::uint32_t origin = FileObject::kFromCurrent;
@@ -73,9 +75,9 @@ void chgPtrCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the ChangeFilePtr is ");
 }
 
-void chgEofCommand(ParsedCommand& cmd) {
+void chgEofCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing CHANGE EOF ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t newSize = st.number32(2);
     st.options(3, {});
@@ -86,9 +88,9 @@ void chgEofCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the ChangeEOF is ");
 }
 
-void getFileSizeCommand(ParsedCommand& cmd) {
+void getFileSizeCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing Get file size ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     st.options(2, {});
     std::uint32_t size = 0;
@@ -102,9 +104,9 @@ void getFileSizeCommand(ParsedCommand& cmd) {
     });
 }
 
-void mapCommand(ParsedCommand& cmd) {
+void mapCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing MAP ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     st.options(2, {});
     if (st.ok()) {
@@ -114,9 +116,9 @@ void mapCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the MAP is ");
 }
 
-void unmapCommand(ParsedCommand& cmd) {
+void unmapCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing UNMAP ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     st.options(2, {});
     if (st.ok()) {

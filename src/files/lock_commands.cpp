@@ -7,9 +7,9 @@
 #include "interpreter/command_state.h"
 #include "interpreter/output.h"
 
-void lockCommand(ParsedCommand& cmd) {
+void lockCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing LOCK ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t offset = st.number32(2);
     std::uint32_t length = st.number32(3);
@@ -21,9 +21,9 @@ void lockCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the Lock is ");
 }
 
-void unlockCommand(ParsedCommand& cmd) {
+void unlockCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing UNLOCK ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t offset = st.number32(2);
     std::uint32_t length = st.number32(3);
@@ -35,9 +35,9 @@ void unlockCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the Unlock is ");
 }
 
-void lockUnlockCommand(ParsedCommand& cmd) {
+void lockUnlockCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing LOCK / UNLOCK Combination ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FileObject* file = st.fileInUse(1);
     std::uint32_t lockOffset = st.number32(2);
     std::uint32_t lockLength = st.number32(3);

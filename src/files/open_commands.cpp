@@ -88,7 +88,7 @@ ReturnCode ApplyOption(const OptionArg& arg, OpenSettings& s) {  // NOLINT(reada
 
 // Makes the FileObject from the settings and opens it; the slot owns it only when the
 // open succeeded.
-ReturnCode OpenIntoSlot(std::uint32_t slot, const std::string& path, const OpenSettings& s) {
+ReturnCode OpenIntoSlot(FileSlot& slot, const std::string& path, const OpenSettings& s) {
     auto file = std::make_unique<FileObject>();
     file->setPath(path.c_str());
     if (s.size) file->setCreateSize(*s.size);
@@ -103,15 +103,15 @@ ReturnCode OpenIntoSlot(std::uint32_t slot, const std::string& path, const OpenS
         if (s.missing == flag) file->addOpenFlags(flag);
     if (s.overlapped) file->setOverlapped(1);
     ReturnCode rc = file->open(s.writeThrough ? 1 : 0);
-    if (rc == 0) FileSlotTable[slot] = file.release();
+    if (rc == 0) slot = FileSlot(file.release());
     return rc;
 }
 
 }  // namespace
 
-void createCommand(ParsedCommand& cmd) {
+void createCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing CREATE  ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     std::uint32_t slot = st.freeFileSlot(1);
     PathParts parts;
     st.path(2, parts);
@@ -124,15 +124,15 @@ void createCommand(ParsedCommand& cmd) {
                [&](const OptionArg& arg) { return ApplyOption(arg, settings); });
     if (st.ok()) {
         out::line("   ... creating file " + parts.qualifiedPath);
-        st.rc = OpenIntoSlot(slot, parts.qualifiedPath, settings);
+        st.rc = OpenIntoSlot(run.FileSlotTable[slot], parts.qualifiedPath, settings);
     }
     // CREATE writes the blank line before its check.
     st.report("   ... ... the return code from the CREATE is ", {}, CommandState::ReportForm::BlankBeforeCheck);
 }
 
-void openCommand(ParsedCommand& cmd) {
+void openCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing OPEN  ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     std::uint32_t slot = st.freeFileSlot(1);
     PathParts parts;
     st.path(2, parts);
@@ -146,7 +146,7 @@ void openCommand(ParsedCommand& cmd) {
         // OPEN opens an existing file only, with no attributes and no size.
         settings.existing = FileObject::kOpenIfExists;
         settings.missing = FileObject::kFailIfNew;
-        st.rc = OpenIntoSlot(slot, parts.qualifiedPath, settings);
+        st.rc = OpenIntoSlot(run.FileSlotTable[slot], parts.qualifiedPath, settings);
     }
     st.report("   ... ... the return code from the OPEN is ");
 }

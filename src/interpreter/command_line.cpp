@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "interpreter/output.h"
-#include "interpreter/run_state.h"
 #include "platform/console.h"
 
 namespace {
@@ -82,13 +81,11 @@ bool ReadInputLine(char* buffer, std::size_t size) {
 
 std::size_t InputLineNumber() { return lastLineNumber; }
 
-int ReadCommandLine(LineBuffer& line, int showPrompt) {
-    if (showPrompt) {
-        out::text("default drive/path is ");
-        out::line(DefaultPath);
-        out::line("Ready for the next command (press CTRL-Z to quit) ... ");
-        out::text(">> ");  // shown before the read waits for input
-    }
+int ReadCommandLine(LineBuffer& line, const std::string& defaultPath) {
+    out::text("default drive/path is ");
+    out::line(defaultPath);
+    out::line("Ready for the next command (press CTRL-Z to quit) ... ");
+    out::text(">> ");  // shown before the read waits for input
     return ReadInputLine(line.text, kLineBufferSize) ? 0 : 1;
 }
 

@@ -1,6 +1,8 @@
 // Reading command lines and cutting them into tokens.
 #pragma once
 
+#include <string>
+
 #include "interpreter/parsed_command.h"
 
 // The line buffer: at most 1023 characters, a zero byte, and the extra zero byte that
@@ -9,10 +11,10 @@ struct LineBuffer {
     char text[kLineBufferSize + 1];
 };
 
-// Shows the prompt when asked, then reads one line of standard input (at most 1023
-// characters; a longer line is taken in pieces). Gives 1 when no line could be read
-// (end of input or a broken stream), else 0.
-int ReadCommandLine(LineBuffer& line, int showPrompt);
+// Shows the prompt with the default path, then reads one line of standard input (at
+// most 1023 characters; a longer line is taken in pieces). Gives 1 when no line could
+// be read (end of input or a broken stream), else 0.
+int ReadCommandLine(LineBuffer& line, const std::string& defaultPath);
 
 // Reads one line of standard input into the buffer of the given size (at most
 // size - 1 characters and a zero byte), without a prompt; WRITE's typed data and the

@@ -35,7 +35,7 @@ bool CommandState::resultLine(std::string_view resultText) {
 // operation's result all the same and is checked: a line that expects 0 and meets an
 // I/O error (1117) fails.
 void CommandState::checkReturnCode(bool parseCodesToo) {
-    LineVerdict.rc = rc;
+    run.LineVerdict.rc = rc;
     bool parseCode = rc == kSyntaxError || rc == kInvalidHandle || rc == kHandleInUse;
     if (!expectedGiven || (parseCode && !parseCodesToo)) return;
     decide(rc == expected);
@@ -45,8 +45,8 @@ void CommandState::checkReturnCode(bool parseCodesToo) {
 void CommandState::checkLength(std::uint64_t expectedLength, std::uint64_t actualLength) {
     bool passed = expectedLength == actualLength;
     // A failed check, once recorded, stays the one the record shows.
-    const std::optional<LengthCheck>& kept = LineVerdict.length;
-    if (!kept || kept->expected == kept->actual) LineVerdict.length = LengthCheck{expectedLength, actualLength};
+    const std::optional<LengthCheck>& kept = run.LineVerdict.length;
+    if (!kept || kept->expected == kept->actual) run.LineVerdict.length = LengthCheck{expectedLength, actualLength};
     decide(passed);
     if (!passed) {
         out::blank();
@@ -55,7 +55,7 @@ void CommandState::checkLength(std::uint64_t expectedLength, std::uint64_t actua
 }
 
 void CommandState::checkData(const DataMismatch* mismatch) {
-    if (mismatch != nullptr && !LineVerdict.compare) LineVerdict.compare = *mismatch;
+    if (mismatch != nullptr && !run.LineVerdict.compare) run.LineVerdict.compare = *mismatch;
     decide(mismatch == nullptr);
     out::blank();
     out::line(mismatch == nullptr ? "   ... ... data compare OK " : "   ... ... data compare failed!!! ");
@@ -63,9 +63,9 @@ void CommandState::checkData(const DataMismatch* mismatch) {
 
 void CommandState::decide(bool passed) {
     if (!passed) {
-        CheckFailed = 1;
-        LineVerdict.outcome = Outcome::Fail;
-    } else if (LineVerdict.outcome == Outcome::None) {
-        LineVerdict.outcome = Outcome::Pass;
+        run.CheckFailed = 1;
+        run.LineVerdict.outcome = Outcome::Fail;
+    } else if (run.LineVerdict.outcome == Outcome::None) {
+        run.LineVerdict.outcome = Outcome::Pass;
     }
 }

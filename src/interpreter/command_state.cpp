@@ -19,40 +19,40 @@ std::uint32_t CommandState::number32(std::size_t entry) {
 
 std::uint32_t CommandState::fileSlotInUse(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (ok() && (slot >= kFileSlots || FileSlotTable[slot] == nullptr)) rc = kInvalidHandle;
+    if (ok() && (slot >= kFileSlots || !run.FileSlotTable[slot])) rc = kInvalidHandle;
     return slot;
 }
 
 FileObject* CommandState::fileInUse(std::size_t entry) {
     std::uint32_t slot = fileSlotInUse(entry);
-    return ok() ? FileSlotTable[slot] : nullptr;
+    return ok() ? run.FileSlotTable[slot].get() : nullptr;
 }
 
 std::uint32_t CommandState::freeFileSlot(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (ok() && (slot >= kFileSlots || FileSlotTable[slot] != nullptr)) rc = kHandleInUse;
+    if (ok() && (slot >= kFileSlots || run.FileSlotTable[slot])) rc = kHandleInUse;
     return slot;
 }
 
 std::uint32_t CommandState::searchSlotInUse(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (ok() && (slot >= kSearchSlots || SearchSlotTable[slot] == nullptr)) rc = kInvalidHandle;
+    if (ok() && (slot >= kSearchSlots || !run.SearchSlotTable[slot])) rc = kInvalidHandle;
     return slot;
 }
 
 FSDirEntry* CommandState::searchInUse(std::size_t entry) {
     std::uint32_t slot = searchSlotInUse(entry);
-    return ok() ? SearchSlotTable[slot] : nullptr;
+    return ok() ? run.SearchSlotTable[slot].get() : nullptr;
 }
 
 std::uint32_t CommandState::freeSearchSlot(std::size_t entry) {
     std::uint32_t slot = number32(entry);
-    if (ok() && (slot >= kSearchSlots || SearchSlotTable[slot] != nullptr)) rc = kInvalidHandle;
+    if (ok() && (slot >= kSearchSlots || run.SearchSlotTable[slot])) rc = kInvalidHandle;
     return slot;
 }
 
 bool CommandState::path(std::size_t entry, PathParts& parts) {
-    if (present(entry)) rc = SplitPath(cmd_[entry], parts);
+    if (present(entry)) rc = SplitPath(cmd_[entry], run.DefaultPath, parts);
     return ok();
 }
 
@@ -100,7 +100,7 @@ void CommandState::options(std::size_t first, std::initializer_list<OptionId> ac
         if (arg.id == OptionId::Rc) {
             expected = static_cast<ReturnCode>(arg.number);
             expectedGiven = true;
-            LineVerdict.expectedRc = expected;
+            run.LineVerdict.expectedRc = expected;
         } else if (apply) {
             rc = apply(arg);
         }

@@ -5,9 +5,9 @@
 // nothing once the ReturnCode is not 0, so the first problem wins), does its
 // operation only when ok(), and reports:
 //
-//     void commit(ParsedCommand& cmd) {
+//     void commitCommand(RunState& run, ParsedCommand& cmd) {
 //         out::line("   Processing COMMIT ");
-//         CommandState st(cmd);
+//         CommandState st(run, cmd);
 //         FileObject* file = st.fileInUse(1);
 //         st.options(2, {});
 //         if (st.ok()) {
@@ -31,6 +31,7 @@
 
 class FileObject;
 class FSDirEntry;
+struct RunState;
 
 // One option as the option loop hands it to a handler. The number is read by the form
 // of the option table (Unsigned32, Unsigned16); a date or time value comes as text.
@@ -42,7 +43,9 @@ struct OptionArg {
 
 class CommandState {
 public:
-    explicit CommandState(ParsedCommand& cmd) : cmd_(cmd) {}
+    CommandState(RunState& run, ParsedCommand& cmd) : run(run), cmd_(cmd) {}
+
+    RunState& run;
 
     ReturnCode rc = 0;
     ReturnCode expected = 0;
@@ -76,7 +79,7 @@ public:
 
     // ---- The reporting stage ----
     // Every check of the line is decided here (and nowhere else): the ExpectedRC
-    // comparison, and READ's amount and data checks. A failed check sets CheckFailed;
+    // comparison, and READ's amount and data checks. A failed check sets the run's CheckFailed;
     // each decision is recorded in the line's CommandVerdict.
     //
     // The forms of the stage, each ending with a blank line unless it says otherwise:

@@ -13,7 +13,7 @@
 
 namespace {
 
-void helpCommand(ParsedCommand&) { printHelp(); }
+void helpCommand(RunState&, ParsedCommand&) { printHelp(); }
 
 // Every command of the command table with its canonical name; handlers are declared in
 // the headers of their folders.

@@ -6,7 +6,9 @@
 #include "interpreter/keywords.h"
 #include "interpreter/parsed_command.h"
 
-using CommandHandler = void (*)(ParsedCommand&);
+struct RunState;
+
+using CommandHandler = void (*)(RunState&, ParsedCommand&);
 
 struct CommandRow {
     CommandId id;

@@ -21,38 +21,38 @@ std::string DriveRootOf(const std::string& directory) {
                                                         : std::string(platform::kFallbackRoot);
 }
 
-// DefaultPath from the process's current directory, with a trailing backslash. Gives
-// false when the directory cannot be had or does not fit; DefaultPath is then the root
-// of the current drive.
-bool SetDefaultPathFromCurrentDirectory() {
+// The default path from the process's current directory, with a trailing backslash.
+// Gives false when the directory cannot be had or does not fit; the default path is
+// then the root of the current drive.
+bool SetDefaultPathFromCurrentDirectory(std::string& path) {
     char buffer[kDefaultPathSize];
     DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
     if (length == 0) {
-        DefaultPath = platform::kFallbackRoot;
+        path = platform::kFallbackRoot;
         return false;
     }
     // Too long: the buffer was not filled, so ask again for the drive alone.
     if (length >= sizeof buffer) {
         std::string longPath(length, '\0');
         longPath.resize(GetCurrentDirectoryA(length, longPath.data()));
-        DefaultPath = DriveRootOf(longPath);
+        path = DriveRootOf(longPath);
         return false;
     }
-    DefaultPath.assign(buffer, length);
-    if (DefaultPath.back() != '\\') {
-        if (DefaultPath.size() + 1 >= kDefaultPathSize) {
-            DefaultPath = DriveRootOf(DefaultPath);
+    path.assign(buffer, length);
+    if (path.back() != '\\') {
+        if (path.size() + 1 >= kDefaultPathSize) {
+            path = DriveRootOf(path);
             return false;
         }
-        DefaultPath += '\\';
+        path += '\\';
     }
     return true;
 }
 
-void EndOfRun() {
+void EndOfRun(const RunState& run) {
     out::blank();
     out::line(" normal termination ");
-    if (CheckFailed) PrintFailureBanner();
+    if (run.CheckFailed) PrintFailureBanner();
 }
 
 }  // namespace
@@ -61,16 +61,19 @@ int RunInterpreter(ResultObserver* observer) {
     console::Setup();
     auto line = std::unique_ptr<LineBuffer>(new (std::nothrow) LineBuffer);
     auto command = std::unique_ptr<ParsedCommand>(new (std::nothrow) ParsedCommand);
-    ReadBuffer = new (std::nothrow) unsigned char[kBufferSize];
-    WorkBuffer = new (std::nothrow) unsigned char[kBufferSize];
-    if (!line || !command || !ReadBuffer || !WorkBuffer) {
+    auto run = std::unique_ptr<RunState>(new (std::nothrow) RunState);
+    if (run) {
+        run->ReadBuffer.reset(new (std::nothrow) unsigned char[kBufferSize]);
+        run->WorkBuffer.reset(new (std::nothrow) unsigned char[kBufferSize]);
+    }
+    if (!line || !command || !run || !run->ReadBuffer || !run->WorkBuffer) {
         std::fputs("dravik: not enough memory to start the run\n", stderr);
         return 1;
     }
-    if (!SetDefaultPathFromCurrentDirectory())
-        out::line("   ... the current directory cannot be used; the default path is " + DefaultPath);
+    if (!SetDefaultPathFromCurrentDirectory(run->DefaultPath))
+        out::line("   ... the current directory cannot be used; the default path is " + run->DefaultPath);
 
-    while (ReadCommandLine(*line, 1) == 0) {
+    while (ReadCommandLine(*line, run->DefaultPath) == 0) {
         Tokenise(*line, *command);
         CommandId id = LookupCommand((*command)[0]);
         if (id == CommandId::Exit) break;
@@ -82,12 +85,12 @@ int RunInterpreter(ResultObserver* observer) {
         if (const CommandRow* row = RowOf(id)) {
             std::size_t lineNumber = InputLineNumber();
             if (observer) observer->commandStarted(row->name, lineNumber);
-            LineVerdict = CommandVerdict{};
-            row->handler(*command);
-            if (observer) observer->commandEnded(row->name, lineNumber, LineVerdict);
+            run->LineVerdict = CommandVerdict{};
+            row->handler(*run, *command);
+            if (observer) observer->commandEnded(row->name, lineNumber, run->LineVerdict);
         }
     }
-    EndOfRun();
+    EndOfRun(*run);
     if (observer) observer->runEnded();
     return 0;
 }

@@ -2,15 +2,13 @@
 
 #include <cctype>
 
-#include "interpreter/run_state.h"
-
 namespace {
 
 bool StartsWithTwoSeparators(std::string_view text) {
     return text.size() >= 2 && ((text[0] == '\\' && text[1] == '\\') || (text[0] == '/' && text[1] == '/'));
 }
 
-std::string Qualify(std::string_view name) {
+std::string Qualify(std::string_view name, const std::string& defaultPath) {
     if (name.size() >= 2 && name[1] == ':') {
         // A drive without a backslash behind its colon (D:F.DAT) is taken from the
         // drive's root, as if the backslash were there.
@@ -19,14 +17,14 @@ std::string Qualify(std::string_view name) {
         return qualified;
     }
     if (StartsWithTwoSeparators(name)) return std::string(name);
-    return DefaultPath + std::string(name);
+    return defaultPath + std::string(name);
 }
 
 }  // namespace
 
-ReturnCode SplitPath(std::string_view name, PathParts& parts) {
+ReturnCode SplitPath(std::string_view name, const std::string& defaultPath, PathParts& parts) {
     parts = PathParts{};
-    parts.qualifiedPath = Qualify(name);
+    parts.qualifiedPath = Qualify(name, defaultPath);
     const std::string& path = parts.qualifiedPath;
 
     std::size_t directoryStart;

@@ -1,4 +1,4 @@
-// Names on command lines: qualified against DefaultPath and cut into their pieces.
+// Names on command lines: qualified against the default path and cut into their pieces.
 #pragma once
 
 #include <string>
@@ -14,6 +14,7 @@ struct PathParts {
 };
 
 // Qualifies the name (a name with a drive, or beginning with two backslashes or two
-// slashes, is taken as it is; any other is appended to DefaultPath) and cuts it into
-// root, directory and file name. Gives 0, or 666 when a piece is missing.
-ReturnCode SplitPath(std::string_view name, PathParts& parts);
+// slashes, is taken as it is; any other is appended to defaultPath, which ends with a
+// backslash) and cuts it into root, directory and file name. Gives 0, or 666 when a
+// piece is missing.
+ReturnCode SplitPath(std::string_view name, const std::string& defaultPath, PathParts& parts);

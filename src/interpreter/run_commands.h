@@ -4,9 +4,11 @@
 
 #include "interpreter/parsed_command.h"
 
-void promptCommand(ParsedCommand& cmd);
-void setDefaultPathCommand(ParsedCommand& cmd);
-void freeDirCommand(ParsedCommand& cmd);
-void devIoctlCommand(ParsedCommand& cmd);
+struct RunState;
+
+void promptCommand(RunState& run, ParsedCommand& cmd);
+void setDefaultPathCommand(RunState& run, ParsedCommand& cmd);
+void freeDirCommand(RunState& run, ParsedCommand& cmd);
+void devIoctlCommand(RunState& run, ParsedCommand& cmd);
 // TIMER, ATTACH/ASSIGN and DETACH/RELEASE: accepted, and nothing is written or changed.
-void acceptedCommand(ParsedCommand& cmd);
+void acceptedCommand(RunState& run, ParsedCommand& cmd);

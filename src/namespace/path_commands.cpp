@@ -20,10 +20,10 @@ struct OneNameCommand {
     ReturnCode (FSDirEntry::*operation)();
 };
 
-void runOneNameCommand(ParsedCommand& cmd, const OneNameCommand& command) {
+void runOneNameCommand(RunState& run, ParsedCommand& cmd, const OneNameCommand& command) {
     FSDirEntry entry;
     out::line(command.title);
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts parts;
     bool named = cmd.has(1);
     if (named || !command.nameOptional) st.path(1, parts);
@@ -43,10 +43,10 @@ void twoPaths(CommandState& st, PathParts& source, PathParts& target) {
 
 }  // namespace
 
-void mdCommand(ParsedCommand& cmd) {
+void mdCommand(RunState& run, ParsedCommand& cmd) {
     FSDirEntry entry;
     out::line("   Processing MAKE DIRECTORY ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts parts;
     // A first token that begins with "/" is not a name; the options still start at 2.
     bool named = cmd.has(1) && cmd[1][0] != '/';
@@ -61,26 +61,29 @@ void mdCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the MD is ");
 }
 
-void rdCommand(ParsedCommand& cmd) {
+void rdCommand(RunState& run, ParsedCommand& cmd) {
     runOneNameCommand(
-        cmd, {"   Processing DELETE DIRECTORY ", "   ... removing directory ",
-              "   ... ... the return code from the Delete Directory is ", false, &FSDirEntry::removeDirectory});
+        run, cmd,
+        {"   Processing DELETE DIRECTORY ", "   ... removing directory ",
+         "   ... ... the return code from the Delete Directory is ", false, &FSDirEntry::removeDirectory});
 }
 
-void cdCommand(ParsedCommand& cmd) {
-    runOneNameCommand(cmd, {"   Processing CHANGE DIRECTORY ", "   ... changing directory to ",
-                            "   ... ... the return code from the CD is ", true, &FSDirEntry::changeDirectory});
+void cdCommand(RunState& run, ParsedCommand& cmd) {
+    runOneNameCommand(run, cmd,
+                      {"   Processing CHANGE DIRECTORY ", "   ... changing directory to ",
+                       "   ... ... the return code from the CD is ", true, &FSDirEntry::changeDirectory});
 }
 
-void deleteCommand(ParsedCommand& cmd) {
-    runOneNameCommand(cmd, {"   Processing DELETE FILE ", "   ... deleting file ",
-                            "   ... ... the return code from the Delete is ", false, &FSDirEntry::deleteFile});
+void deleteCommand(RunState& run, ParsedCommand& cmd) {
+    runOneNameCommand(run, cmd,
+                      {"   Processing DELETE FILE ", "   ... deleting file ",
+                       "   ... ... the return code from the Delete is ", false, &FSDirEntry::deleteFile});
 }
 
-void renameCommand(ParsedCommand& cmd) {
+void renameCommand(RunState& run, ParsedCommand& cmd) {
     FSDirEntry entry;
     out::line("   Processing RENAME FILE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts parts;
     std::string target;
     // The new name stays in the source's directory: it may name no other directory
@@ -101,10 +104,10 @@ void renameCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the Rename is ");
 }
 
-void moveCommand(ParsedCommand& cmd) {
+void moveCommand(RunState& run, ParsedCommand& cmd) {
     FSDirEntry entry;
     out::line("   Processing MOVE FILE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts source, target;
     twoPaths(st, source, target);
     st.options(3, {});
@@ -117,10 +120,10 @@ void moveCommand(ParsedCommand& cmd) {
     st.report("   ... ... the return code from the Move is ");
 }
 
-void copyCommand(ParsedCommand& cmd) {
+void copyCommand(RunState& run, ParsedCommand& cmd) {
     FSDirEntry entry;
     out::line("   Processing COPY FILE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts source, target;
     twoPaths(st, source, target);
     // /NOREPLACE keeps an existing target; /APPEND replaces it, as the default does

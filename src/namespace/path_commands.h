@@ -5,10 +5,12 @@
 
 #include "interpreter/parsed_command.h"
 
-void mdCommand(ParsedCommand& cmd);
-void rdCommand(ParsedCommand& cmd);
-void cdCommand(ParsedCommand& cmd);
-void deleteCommand(ParsedCommand& cmd);
-void renameCommand(ParsedCommand& cmd);
-void moveCommand(ParsedCommand& cmd);
-void copyCommand(ParsedCommand& cmd);
+struct RunState;
+
+void mdCommand(RunState& run, ParsedCommand& cmd);
+void rdCommand(RunState& run, ParsedCommand& cmd);
+void cdCommand(RunState& run, ParsedCommand& cmd);
+void deleteCommand(RunState& run, ParsedCommand& cmd);
+void renameCommand(RunState& run, ParsedCommand& cmd);
+void moveCommand(RunState& run, ParsedCommand& cmd);
+void copyCommand(RunState& run, ParsedCommand& cmd);

@@ -4,6 +4,7 @@
 
 #include "interpreter/last_error.h"
 #include "interpreter/output.h"
+#include "interpreter/run_state.h"
 #include "namespace/fs_dir_entry.h"
 
 void FSDirEntry::fillFromFindData(const WIN32_FIND_DATAA& data) {
@@ -46,4 +47,9 @@ void FSDirEntry::endSearch() {
     itemCount_ = 1;
     source_.reset();
     freshRecord();
+}
+
+void SearchRelease::operator()(FSDirEntry* search) const {
+    search->endSearch();
+    std::default_delete<FSDirEntry>()(search);
 }

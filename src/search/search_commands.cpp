@@ -64,9 +64,9 @@ void reportFind(CommandState& st, bool groupShown) { st.report(st.ok() || groupS
 
 }  // namespace
 
-void findFirstCommand(ParsedCommand& cmd) {
+void findFirstCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing FIND FIRST ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     PathParts parts;
     std::uint32_t slot = st.freeSearchSlot(1);
     st.path(2, parts);
@@ -81,10 +81,10 @@ void findFirstCommand(ParsedCommand& cmd) {
         st.rc = entry->findFirst();
         // The slot holds the search once it has found an entry; a search that found
         // none is destroyed with `entry`.
-        if (st.ok()) SearchSlotTable[slot] = entry.release();
+        if (st.ok()) run.SearchSlotTable[slot] = SearchSlot(entry.release());
         // The first group always has one entry; /ALL goes on in groups of /GETCOUNT.
         while (st.ok()) {
-            FSDirEntry& search = *SearchSlotTable[slot];
+            FSDirEntry& search = *run.SearchSlotTable[slot];
             showGroup(search);
             groupShown = true;
             if (!options.all) break;
@@ -95,9 +95,9 @@ void findFirstCommand(ParsedCommand& cmd) {
     reportFind(st, groupShown);
 }
 
-void findNextCommand(ParsedCommand& cmd) {
+void findNextCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing FIND NEXT ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     FSDirEntry* search = st.searchInUse(1);
     FindOptions options;
     st.options(2, {OptionId::All, OptionId::GetCount}, [&options](const OptionArg& option) {
@@ -121,17 +121,16 @@ void findNextCommand(ParsedCommand& cmd) {
     reportFind(st, groupShown);
 }
 
-void findCloseCommand(ParsedCommand& cmd) {
+void findCloseCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing FIND CLOSE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     std::uint32_t slot = st.searchSlotInUse(1);
     st.options(2, {});
     if (st.ok()) {
         out::line("   ... doing the find close ");
         // The result of FindClose is not examined: the code stays 0.
-        SearchSlotTable[slot]->endSearch();
-        delete SearchSlotTable[slot];
-        SearchSlotTable[slot] = nullptr;
+        // Releasing the slot closes the search.
+        run.SearchSlotTable[slot].reset();
     }
     st.report("   ... ... the return code from the Find Close is ");
 }

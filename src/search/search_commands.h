@@ -3,6 +3,8 @@
 
 #include "interpreter/parsed_command.h"
 
-void findFirstCommand(ParsedCommand& cmd);
-void findNextCommand(ParsedCommand& cmd);
-void findCloseCommand(ParsedCommand& cmd);
+struct RunState;
+
+void findFirstCommand(RunState& run, ParsedCommand& cmd);
+void findNextCommand(RunState& run, ParsedCommand& cmd);
+void findCloseCommand(RunState& run, ParsedCommand& cmd);

@@ -163,9 +163,9 @@ std::optional<DataMismatch> FindMismatch(std::uint64_t offset, const unsigned ch
 
 }  // namespace
 
-void writeCommand(ParsedCommand& cmd) {
+void writeCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing WRITE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     TransferLine line = parseTransferLine(
         st, {OptionId::Sync, OptionId::Prompt, OptionId::Current, OptionId::Count, OptionId::Callback});
     carryOneShotSettings(line);
@@ -173,9 +173,9 @@ void writeCommand(ParsedCommand& cmd) {
         st.report({});
         return;
     }
-    bool prompt = PromptForWrites != 0 || line.prompt;
+    bool prompt = run.PromptForWrites != 0 || line.prompt;
     // A line that transfers nothing (/COUNT=0) needs no buffer of its length.
-    TransferBuffer buffer(WorkBuffer, line.count > 0 ? line.span : 0, true);
+    TransferBuffer buffer(run.WorkBuffer.get(), line.count > 0 ? line.span : 0, true);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {
@@ -197,9 +197,9 @@ void writeCommand(ParsedCommand& cmd) {
     st.close();
 }
 
-void readCommand(ParsedCommand& cmd) {
+void readCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing READ ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     TransferLine line = parseTransferLine(st, {OptionId::Suppress, OptionId::Current, OptionId::Count,
                                                OptionId::Callback, OptionId::Expected, OptionId::Verify});
     carryOneShotSettings(line);
@@ -207,7 +207,7 @@ void readCommand(ParsedCommand& cmd) {
         ReportParseCode(st.rc);
         line.count = 0;
     }
-    TransferBuffer buffer(ReadBuffer, st.ok() && line.count > 0 ? line.span : 0, false);
+    TransferBuffer buffer(run.ReadBuffer.get(), st.ok() && line.count > 0 ? line.span : 0, false);
     unsigned char* data = buffer.data();
     std::uint32_t perRequest = static_cast<std::uint32_t>(line.length / line.requests);
     for (std::uint32_t i = 0; i < line.count; ++i) {

@@ -3,5 +3,7 @@
 
 #include "interpreter/parsed_command.h"
 
-void readCommand(ParsedCommand& cmd);
-void writeCommand(ParsedCommand& cmd);
+struct RunState;
+
+void readCommand(RunState& run, ParsedCommand& cmd);
+void writeCommand(RunState& run, ParsedCommand& cmd);

@@ -20,9 +20,10 @@ namespace {
 constexpr char kDriverName[] = "\\\\.\\QELDRV.VXD";
 constexpr DWORD kServerControlCode = 23;
 
-// The buffer that carries the request out and the reply back: WorkBuffer when the
+// The buffer that carries the request out and the reply back: the work buffer when the
 // whole request fits there, else one allocated for this command alone.
 struct RequestBuffer {
+    unsigned char* work = nullptr;  // the run's work buffer
     unsigned char* data = nullptr;
     std::unique_ptr<unsigned char[]> owned;
 };
@@ -40,7 +41,7 @@ ReturnCode CheckRequestSize(const ServerRequestSize& size) {
 // Gives 0, or 8 when the buffer of a request of the checked size cannot be had.
 ReturnCode ChooseBuffer(std::uint32_t dataLength, const ServerRequestSize& size, RequestBuffer& buffer) {
     if (dataLength < kBufferSize && size.whole <= kBufferSize) {
-        buffer.data = WorkBuffer;
+        buffer.data = buffer.work;
         return 0;
     }
     buffer.owned.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(BufferBytes(size))]);
@@ -63,9 +64,9 @@ ReturnCode SendRequest(HANDLE driver, std::uint32_t dataLength, std::uint32_t va
 
 }  // namespace
 
-void serverIoctlCommand(ParsedCommand& cmd) {
+void serverIoctlCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing server IOCTL ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     std::uint32_t dataLength = st.number32(1);
     std::uint32_t value = st.number32(2);
     // A longer name than the request's name field holds is refused like any bad token.
@@ -78,6 +79,7 @@ void serverIoctlCommand(ParsedCommand& cmd) {
     });
 
     RequestBuffer buffer;
+    buffer.work = run.WorkBuffer.get();
     ServerRequestSize size = MeasureServerRequest(dataLength, name.size());
     if (st.ok()) st.rc = CheckRequestSize(size);
     DWORD returned = 0;

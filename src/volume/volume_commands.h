@@ -4,6 +4,8 @@
 
 #include "interpreter/parsed_command.h"
 
-void qspaceCommand(ParsedCommand& cmd);
-void getVolumeInfoCommand(ParsedCommand& cmd);
-void serverIoctlCommand(ParsedCommand& cmd);
+struct RunState;
+
+void qspaceCommand(RunState& run, ParsedCommand& cmd);
+void getVolumeInfoCommand(RunState& run, ParsedCommand& cmd);
+void serverIoctlCommand(RunState& run, ParsedCommand& cmd);

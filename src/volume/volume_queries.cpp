@@ -10,9 +10,9 @@
 #include "volume/disk_space.h"
 #include "volume/volume_commands.h"
 
-void qspaceCommand(ParsedCommand& cmd) {
+void qspaceCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing QUERY SPACE ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     // Options come first here: a bad option is reported even when the drive is bad.
     st.options(2, {});
     std::uint32_t unitSize = 0, totalUnits = 0, availableUnits = 0;
@@ -38,9 +38,9 @@ void qspaceCommand(ParsedCommand& cmd) {
     });
 }
 
-void getVolumeInfoCommand(ParsedCommand& cmd) {
+void getVolumeInfoCommand(RunState& run, ParsedCommand& cmd) {
     out::line("   Processing Get Volume Info ");
-    CommandState st(cmd);
+    CommandState st(run, cmd);
     st.present(1);
     st.options(2, {});
     char label[100] = "";

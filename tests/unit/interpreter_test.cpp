@@ -7,7 +7,6 @@
 #include "interpreter/keywords.h"
 #include "interpreter/numbers.h"
 #include "interpreter/path_parts.h"
-#include "interpreter/run_state.h"
 
 namespace {
 
@@ -211,36 +210,36 @@ TEST(ParseDecimal, DigitsWrapAndBadBytes) {
 
 class SplitPathTest : public ::testing::Test {
 protected:
-    void SetUp() override { DefaultPath = "D:\\WORK\\"; }
+    std::string defaultPath = "D:\\WORK\\";
     PathParts parts;
 };
 
 TEST_F(SplitPathTest, DriveNames) {
-    ASSERT_EQ(SplitPath("d:\\DIR\\SUB\\F.DAT", parts), 0);
+    ASSERT_EQ(SplitPath("d:\\DIR\\SUB\\F.DAT", defaultPath, parts), 0);
     EXPECT_EQ(parts.qualifiedPath, "d:\\DIR\\SUB\\F.DAT");
     EXPECT_EQ(parts.root, "D:");
     EXPECT_EQ(parts.directory, "\\DIR\\SUB\\");
     EXPECT_EQ(parts.fileName, "F.DAT");
 
-    ASSERT_EQ(SplitPath("X:\\F", parts), 0);
+    ASSERT_EQ(SplitPath("X:\\F", defaultPath, parts), 0);
     EXPECT_EQ(parts.directory, "\\");
     EXPECT_EQ(parts.fileName, "F");
 }
 
 TEST_F(SplitPathTest, RelativeNamesJoinDefaultPath) {
-    ASSERT_EQ(SplitPath("F.DAT", parts), 0);
+    ASSERT_EQ(SplitPath("F.DAT", defaultPath, parts), 0);
     EXPECT_EQ(parts.qualifiedPath, "D:\\WORK\\F.DAT");
     EXPECT_EQ(parts.root, "D:");
     EXPECT_EQ(parts.directory, "\\WORK\\");
     EXPECT_EQ(parts.fileName, "F.DAT");
 
-    ASSERT_EQ(SplitPath("SUB\\G", parts), 0);
+    ASSERT_EQ(SplitPath("SUB\\G", defaultPath, parts), 0);
     EXPECT_EQ(parts.qualifiedPath, "D:\\WORK\\SUB\\G");
     EXPECT_EQ(parts.directory, "\\WORK\\SUB\\");
 }
 
 TEST_F(SplitPathTest, DriveWithoutBackslashIsTakenFromTheRoot) {
-    ASSERT_EQ(SplitPath("e:F.DAT", parts), 0);
+    ASSERT_EQ(SplitPath("e:F.DAT", defaultPath, parts), 0);
     EXPECT_EQ(parts.qualifiedPath, "e:\\F.DAT");
     EXPECT_EQ(parts.root, "E:");
     EXPECT_EQ(parts.directory, "\\");
@@ -248,16 +247,16 @@ TEST_F(SplitPathTest, DriveWithoutBackslashIsTakenFromTheRoot) {
 }
 
 TEST_F(SplitPathTest, ServerNames) {
-    ASSERT_EQ(SplitPath("\\\\server\\SHARE\\F", parts), 0);
+    ASSERT_EQ(SplitPath("\\\\server\\SHARE\\F", defaultPath, parts), 0);
     EXPECT_EQ(parts.root, "\\\\server");
     EXPECT_EQ(parts.directory, "\\SHARE\\");
     EXPECT_EQ(parts.fileName, "F");
 
-    ASSERT_EQ(SplitPath("\\\\server\\F", parts), 0);
+    ASSERT_EQ(SplitPath("\\\\server\\F", defaultPath, parts), 0);
     EXPECT_EQ(parts.directory, "\\");
 
     // Two slashes are a server name too; the separator is still the backslash.
-    ASSERT_EQ(SplitPath("//server\\SHARE\\F", parts), 0);
+    ASSERT_EQ(SplitPath("//server\\SHARE\\F", defaultPath, parts), 0);
     EXPECT_EQ(parts.root, "//server");
     EXPECT_EQ(parts.directory, "\\SHARE\\");
 }
@@ -265,10 +264,10 @@ TEST_F(SplitPathTest, ServerNames) {
 TEST_F(SplitPathTest, MissingPiecesAreSyntaxErrors) {
     for (const char* bad : {"D:\\DIR\\", "D:", "d:\\", "\\\\server", "\\\\server\\", "\\\\\\x\\y", "//\\x\\y",
                             "///x\\y", "//server/share/f", "SUB\\"}) {
-        EXPECT_EQ(SplitPath(bad, parts), 666) << bad;
+        EXPECT_EQ(SplitPath(bad, defaultPath, parts), 666) << bad;
     }
-    DefaultPath = "WORK\\";  // not a drive nor a server: nothing can be qualified
-    EXPECT_EQ(SplitPath("F.DAT", parts), 666);
+    defaultPath = "WORK\\";  // not a drive nor a server: nothing can be qualified
+    EXPECT_EQ(SplitPath("F.DAT", defaultPath, parts), 666);
 }
 
 }  // namespace
