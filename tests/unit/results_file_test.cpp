@@ -9,29 +9,37 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<std::string> RecordsFor(const std::vector<std::size_t>& lines) {
+// The records that `write` puts into a fresh results file, one string a line.
+std::vector<std::string> RecordsOf(const std::function<void(ResultsFile&)>& write) {
     char path[] = "/tmp/dravik-results-file-XXXXXX";
     int fd = mkstemp(path);
     EXPECT_GE(fd, 0);
     close(fd);
     {
         ResultsFile results(platform::AppendLog::Open(path));
-        CommandVerdict verdict;
-        for (std::size_t line : lines) {
-            results.commandStarted("GETFILESIZE", line);
-            results.commandEnded("GETFILESIZE", line, verdict);
-        }
+        write(results);
     }
     std::ifstream in(path);
     std::vector<std::string> records;
     for (std::string record; std::getline(in, record);) records.push_back(record);
     unlink(path);
     return records;
+}
+
+std::vector<std::string> RecordsFor(const std::vector<std::size_t>& lines) {
+    return RecordsOf([&](ResultsFile& results) {
+        CommandVerdict verdict;
+        for (std::size_t line : lines) {
+            results.commandStarted("GETFILESIZE", line);
+            results.commandEnded("GETFILESIZE", line, verdict);
+        }
+    });
 }
 
 std::string LineField(const std::string& record) {
@@ -62,12 +70,7 @@ TEST(ResultsFileRecords, NameTheLineOfEachCommandInEveryOrder) {
 }
 
 TEST(ResultsFileRecords, ShowTheChecksOfALineWithTheirValues) {
-    char path[] = "/tmp/dravik-results-file-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    {
-        ResultsFile results(platform::AppendLog::Open(path));
+    std::vector<std::string> records = RecordsOf([](ResultsFile& results) {
         CommandVerdict verdict;
         verdict.rc = 0;
         verdict.expectedRc = 32;
@@ -77,11 +80,7 @@ TEST(ResultsFileRecords, ShowTheChecksOfALineWithTheirValues) {
         results.commandStarted("READ", 12);
         results.commandEnded("READ", 12, verdict);
         results.runEnded();
-    }
-    std::ifstream in(path);
-    std::vector<std::string> records;
-    for (std::string record; std::getline(in, record);) records.push_back(record);
-    unlink(path);
+    });
     ASSERT_EQ(records.size(), 3u);
     std::string end = records[1];
     std::size_t us = end.find(",\"us\":");
