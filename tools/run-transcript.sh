@@ -5,6 +5,7 @@
 # (the scratch directory's Win32 form becomes @DIR@, and tests/transcripts/normalize.pl
 # replaces values that change from run to run) and compared byte for byte with
 # SCRIPT.expected, or with SCRIPT.wine.expected under Wine when that file exists.
+# Under Wine, a SCRIPT.wine.skip file skips the test (exit status 77) and says why.
 # A SCRIPT.setup file, when present, is sourced in the scratch directory first: it
 # may make files, export variables and start helpers (it registers its own cleanup
 # with the CLEANUP array). DRAVIK_SCRATCH_DIR names the folder that holds the scratch
@@ -19,6 +20,10 @@ base=${script%.dvk}
 here=$(dirname "$(readlink -f "$0")")
 
 expected=$base.expected
+if [ "$mode" = wine ] && [ -f "$base.wine.skip" ]; then
+    echo "skipped under Wine: $(cat "$base.wine.skip")"
+    exit 77
+fi
 if [ "$mode" = wine ] && [ -f "$base.wine.expected" ]; then expected=$base.wine.expected; fi
 
 scratch_length=72
