@@ -10,6 +10,7 @@
 #include <memory>
 #include <system_error>
 
+#include "commands.h"
 #include "interpreter/main_loop.h"
 #include "interpreter/results_file.h"
 
@@ -23,5 +24,5 @@ int main() {
     if (!fs::create_directory(scratch, error) || chdir(scratch.c_str()) != 0) return 1;
     setenv("DRAVIK_RESULTS", results.c_str(), 1);
     std::unique_ptr<ResultsFile> observer = ResultsFile::FromEnvironment();
-    return RunInterpreter(observer.get());
+    return RunInterpreter(Commands(), observer.get());
 }

@@ -1,7 +1,8 @@
+#include "commands.h"
 #include "interpreter/main_loop.h"
 #include "interpreter/results_file.h"
 
 int main() {
     std::unique_ptr<ResultsFile> results = ResultsFile::FromEnvironment();
-    return RunInterpreter(results.get());
+    return RunInterpreter(Commands(), results.get());
 }

@@ -70,18 +70,18 @@ void CommandState::options(std::size_t first, std::initializer_list<OptionId> ac
         std::string value = hasValue ? token.substr(equals + 1) : std::string();
         if (hasValue) token.resize(equals);
         std::string keyword = token.substr(1);
-        OptionArg arg;
-        arg.id = LookupOption(keyword);
+        const OptionRow* option = LookupOption(keyword);
         token = "/" + keyword;
 
-        bool isAccepted =
-            arg.id == OptionId::Rc || std::find(accepted.begin(), accepted.end(), arg.id) != accepted.end();
-        if (arg.id == OptionId::None || !isAccepted) {
+        if (!option ||
+            (option->id != OptionId::Rc && std::find(accepted.begin(), accepted.end(), option->id) == accepted.end())) {
             rc = kSyntaxError;
             break;
         }
+        OptionArg arg;
+        arg.id = option->id;
         if (announce) announce(arg.id, hasValue);
-        ValueForm form = OptionValueForm(arg.id);
+        ValueForm form = option->form;
         if (form != ValueForm::None) {
             if (!hasValue) {
                 rc = kSyntaxError;

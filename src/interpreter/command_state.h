@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "interpreter/constants.h"
-#include "interpreter/keywords.h"
+#include "interpreter/options.h"
 #include "interpreter/parsed_command.h"
 #include "interpreter/path_parts.h"
 #include "interpreter/results.h"

@@ -1,4 +1,6 @@
-// HELP and ?: the command reference.
+// HELP and ?: the command reference, with each command's block in the order of the table.
 #pragma once
 
-void printHelp();
+class CommandTable;
+
+void PrintHelp(const CommandTable& commands);

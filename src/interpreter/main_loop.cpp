@@ -57,7 +57,7 @@ void EndOfRun(const RunState& run) {
 
 }  // namespace
 
-int RunInterpreter(ResultObserver* observer) {
+int RunInterpreter(const CommandTable& commands, ResultObserver* observer) {
     console::Setup();
     auto line = std::unique_ptr<LineBuffer>(new (std::nothrow) LineBuffer);
     auto command = std::unique_ptr<ParsedCommand>(new (std::nothrow) ParsedCommand);
@@ -75,20 +75,18 @@ int RunInterpreter(ResultObserver* observer) {
 
     while (ReadCommandLine(*line, run->DefaultPath) == 0) {
         Tokenise(*line, *command);
-        CommandId id = LookupCommand((*command)[0]);
-        if (id == CommandId::Exit) break;
-        if (id == CommandId::None) {
+        const CommandRow* row = commands.find((*command)[0]);
+        if (!row) {
             out::line("   No Valid Command Found -- Line Ignored ");
             out::blank();
             continue;
         }
-        if (const CommandRow* row = RowOf(id)) {
-            std::size_t lineNumber = InputLineNumber();
-            if (observer) observer->commandStarted(row->name, lineNumber);
-            run->LineVerdict = CommandVerdict{};
-            row->handler(*run, *command);
-            if (observer) observer->commandEnded(row->name, lineNumber, run->LineVerdict);
-        }
+        if (!row->handler) break;
+        std::size_t lineNumber = InputLineNumber();
+        if (observer) observer->commandStarted(row->title(), lineNumber);
+        run->LineVerdict = CommandVerdict{};
+        row->handler(*run, *command);
+        if (observer) observer->commandEnded(row->title(), lineNumber, run->LineVerdict);
     }
     EndOfRun(*run);
     if (observer) observer->runEnded();

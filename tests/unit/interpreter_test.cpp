@@ -3,9 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "commands.h"
 #include "interpreter/command_line.h"
-#include "interpreter/keywords.h"
 #include "interpreter/numbers.h"
+#include "interpreter/options.h"
 #include "interpreter/path_parts.h"
 
 namespace {
@@ -58,82 +59,95 @@ TEST(Tokenise, KeepsTheFirstHundredTokens) {
     EXPECT_EQ(CountTokens(TokensOf(line + "//x")), 100);
 }
 
+// The title of the command that has the word, or "" for none.
+std::string_view TitleOf(std::string word) {
+    const CommandRow* row = Commands().find(word);
+    return row ? row->title() : std::string_view();
+}
+
+OptionId OptionOf(std::string word) {
+    const OptionRow* row = LookupOption(word);
+    return row ? row->id : OptionId::None;
+}
+
+ValueForm FormOf(std::string word) { return LookupOption(word)->form; }
+
 TEST(LookupCommand, EveryAliasAndLetterCase) {
     struct Case {
         const char* word;
-        CommandId id;
+        std::string_view title;
     } cases[] = {
-        {"open", CommandId::Open},
-        {"Read", CommandId::Read},
-        {"WRITE", CommandId::Write},
-        {"chgptr", CommandId::ChgPtr},
-        {"ChgFilePtr", CommandId::ChgPtr},
-        {"SETFILEPTR", CommandId::ChgPtr},
-        {"close", CommandId::Close},
-        {"copy", CommandId::Copy},
-        {"move", CommandId::Move},
-        {"erase", CommandId::Delete},
-        {"delete", CommandId::Delete},
-        {"rd", CommandId::Rd},
-        {"cd", CommandId::Cd},
-        {"commit", CommandId::Commit},
-        {"chgeof", CommandId::ChgEof},
-        {"newsize", CommandId::ChgEof},
-        {"changeeof", CommandId::ChgEof},
-        {"getattr", CommandId::GetAttributes},
-        {"getattrs", CommandId::GetAttributes},
-        {"GetAttributes", CommandId::GetAttributes},
-        {"setattr", CommandId::SetAttributes},
-        {"setattrs", CommandId::SetAttributes},
-        {"setattributes", CommandId::SetAttributes},
-        {"create", CommandId::Create},
-        {"findfirst", CommandId::FindFirst},
-        {"findnext", CommandId::FindNext},
-        {"findclose", CommandId::FindClose},
-        {"attach", CommandId::Attach},
-        {"assign", CommandId::Attach},
-        {"detach", CommandId::Detach},
-        {"release", CommandId::Detach},
-        {"qspace", CommandId::QSpace},
-        {"md", CommandId::Md},
-        {"?", CommandId::Help},
-        {"help", CommandId::Help},
-        {"freedir", CommandId::FreeDir},
-        {"rename", CommandId::Rename},
-        {"lock", CommandId::Lock},
-        {"unlock", CommandId::Unlock},
-        {"exit", CommandId::Exit},
-        {"quit", CommandId::Exit},
-        {"q", CommandId::Exit},
-        {"e", CommandId::Exit},
-        {"prompt", CommandId::Prompt},
-        {"timer", CommandId::Timer},
-        {"lockunlock", CommandId::LockUnlock},
-        {"duphandle", CommandId::DupHandle},
-        {"devioctl", CommandId::DevIoctl},
-        {"setdefaultpath", CommandId::SetDefaultPath},
-        {"setdefaultdrive", CommandId::SetDefaultPath},
-        {"getvolumeinfo", CommandId::GetVolumeInfo},
-        {"getvolumelabel", CommandId::GetVolumeInfo},
-        {"getfilesize", CommandId::GetFileSize},
-        {"geteof", CommandId::GetFileSize},
-        {"serverioctl", CommandId::ServerIoctl},
-        {"map", CommandId::Map},
-        {"unmap", CommandId::Unmap},
+        {"open", "OPEN"},
+        {"Read", "READ"},
+        {"WRITE", "WRITE"},
+        {"chgptr", "CHGPTR"},
+        {"ChgFilePtr", "CHGPTR"},
+        {"SETFILEPTR", "CHGPTR"},
+        {"close", "CLOSE"},
+        {"copy", "COPY"},
+        {"move", "MOVE"},
+        {"erase", "DELETE"},
+        {"delete", "DELETE"},
+        {"rd", "RD"},
+        {"cd", "CD"},
+        {"commit", "COMMIT"},
+        {"chgeof", "CHGEOF"},
+        {"newsize", "CHGEOF"},
+        {"changeeof", "CHGEOF"},
+        {"getattr", "GETATTRIBUTES"},
+        {"getattrs", "GETATTRIBUTES"},
+        {"GetAttributes", "GETATTRIBUTES"},
+        {"setattr", "SETATTRIBUTES"},
+        {"setattrs", "SETATTRIBUTES"},
+        {"setattributes", "SETATTRIBUTES"},
+        {"create", "CREATE"},
+        {"findfirst", "FINDFIRST"},
+        {"findnext", "FINDNEXT"},
+        {"findclose", "FINDCLOSE"},
+        {"attach", "ATTACH"},
+        {"assign", "ATTACH"},
+        {"detach", "DETACH"},
+        {"release", "DETACH"},
+        {"qspace", "QSPACE"},
+        {"md", "MD"},
+        {"?", "HELP"},
+        {"help", "HELP"},
+        {"freedir", "FREEDIR"},
+        {"rename", "RENAME"},
+        {"lock", "LOCK"},
+        {"unlock", "UNLOCK"},
+        {"exit", "EXIT"},
+        {"quit", "EXIT"},
+        {"q", "EXIT"},
+        {"e", "EXIT"},
+        {"prompt", "PROMPT"},
+        {"timer", "TIMER"},
+        {"lockunlock", "LOCKUNLOCK"},
+        {"duphandle", "DUPHANDLE"},
+        {"devioctl", "DEVIOCTL"},
+        {"setdefaultpath", "SETDEFAULTPATH"},
+        {"setdefaultdrive", "SETDEFAULTPATH"},
+        {"getvolumeinfo", "GETVOLUMEINFO"},
+        {"getvolumelabel", "GETVOLUMEINFO"},
+        {"getfilesize", "GETFILESIZE"},
+        {"geteof", "GETFILESIZE"},
+        {"serverioctl", "SERVERIOCTL"},
+        {"map", "MAP"},
+        {"unmap", "UNMAP"},
     };
     for (const Case& c : cases) {
-        std::string word = c.word;
-        EXPECT_EQ(LookupCommand(word), c.id) << c.word;
+        EXPECT_EQ(TitleOf(c.word), c.title) << c.word;
     }
+    std::string exit = "quit";
+    EXPECT_EQ(Commands().find(exit)->handler, nullptr);
 }
 
 TEST(LookupCommand, NoAbbreviationsAndWordIsUpperCasedInPlace) {
     for (const char* word : {"OPE", "OPENX", "QUITX", "", "h", "exit.", "Ö"}) {
-        std::string w = word;
-        EXPECT_EQ(LookupCommand(w), CommandId::None) << word;
+        EXPECT_EQ(TitleOf(word), "") << word;
     }
     std::string word = "GetEof";
-    LookupCommand(word);
+    Commands().find(word);
     EXPECT_EQ(word, "GETEOF");
 }
 
@@ -165,23 +179,23 @@ TEST(LookupOption, WordsAliasesAndRejections) {
         {"VERIF", OptionId::None},
     };
     for (const Case& c : cases) {
-        std::string word = c.word;
-        EXPECT_EQ(LookupOption(word), c.id) << c.word;
+        EXPECT_EQ(OptionOf(c.word), c.id) << c.word;
     }
     std::string word = "denyNone";
-    EXPECT_EQ(LookupOption(word), OptionId::DenyNone);
+    EXPECT_EQ(LookupOption(word)->id, OptionId::DenyNone);
     EXPECT_EQ(word, "DENYNONE");
 }
 
 TEST(LookupOption, ValueForms) {
-    EXPECT_EQ(OptionValueForm(OptionId::Rc), ValueForm::Unsigned16);
-    EXPECT_EQ(OptionValueForm(OptionId::Count), ValueForm::Unsigned16);
-    EXPECT_EQ(OptionValueForm(OptionId::GetCount), ValueForm::Unsigned16);
-    EXPECT_EQ(OptionValueForm(OptionId::Size), ValueForm::Unsigned32);
-    EXPECT_EQ(OptionValueForm(OptionId::Expected), ValueForm::Unsigned32);
-    EXPECT_EQ(OptionValueForm(OptionId::ChangeDate), ValueForm::Date);
-    EXPECT_EQ(OptionValueForm(OptionId::CreateTime), ValueForm::Time);
-    EXPECT_EQ(OptionValueForm(OptionId::Verify), ValueForm::None);
+    EXPECT_EQ(FormOf("RC"), ValueForm::Unsigned16);
+    EXPECT_EQ(FormOf("EXPECTEDRC"), ValueForm::Unsigned16);
+    EXPECT_EQ(FormOf("COUNT"), ValueForm::Unsigned16);
+    EXPECT_EQ(FormOf("GETCOUNT"), ValueForm::Unsigned16);
+    EXPECT_EQ(FormOf("SIZE"), ValueForm::Unsigned32);
+    EXPECT_EQ(FormOf("EXPECTED"), ValueForm::Unsigned32);
+    EXPECT_EQ(FormOf("CHANGEDATE"), ValueForm::Date);
+    EXPECT_EQ(FormOf("CREATETIME"), ValueForm::Time);
+    EXPECT_EQ(FormOf("VERIFY"), ValueForm::None);
 }
 
 TEST(ParseDecimal, DigitsWrapAndBadBytes) {

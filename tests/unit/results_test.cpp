@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "interpreter/main_loop.h"
 
 namespace {
@@ -50,7 +51,7 @@ Recorder RunScript(const std::string& script) {
     std::FILE* transcript = std::fopen((dir + "/transcript").c_str(), "w");
     dup2(fileno(transcript), 1);
     Recorder recorder;
-    RunInterpreter(&recorder);
+    RunInterpreter(Commands(), &recorder);
     std::fflush(stdout);
     dup2(saved, 1);
     close(saved);

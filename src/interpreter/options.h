@@ -1,51 +1,10 @@
-// The command and option keyword tables and their lookups.
+// The option words of a command line: an id for each option, its words and the form
+// of its value.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
-
-enum class CommandId : std::uint8_t {
-    None = 0,
-    Open = 1,
-    Read = 2,
-    Write = 3,
-    ChgPtr = 4,
-    Close = 5,
-    Copy = 6,
-    Move = 7,
-    Delete = 8,
-    Rd = 9,
-    Cd = 10,
-    Commit = 11,
-    ChgEof = 12,
-    GetAttributes = 13,
-    SetAttributes = 14,
-    Create = 15,
-    FindFirst = 16,
-    FindNext = 17,
-    FindClose = 18,
-    Attach = 19,
-    Detach = 20,
-    QSpace = 21,
-    Md = 22,
-    Help = 23,
-    FreeDir = 24,
-    Rename = 25,
-    Lock = 26,
-    Unlock = 27,
-    Exit = 28,
-    Prompt = 29,
-    Timer = 30,
-    LockUnlock = 31,
-    DupHandle = 32,
-    DevIoctl = 33,
-    SetDefaultPath = 34,
-    GetVolumeInfo = 35,
-    GetFileSize = 36,
-    ServerIoctl = 37,
-    Map = 38,
-    Unmap = 39,
-};
 
 enum class OptionId : std::uint8_t {
     None = 0,
@@ -110,12 +69,13 @@ enum class OptionId : std::uint8_t {
 // The form of an option's value.
 enum class ValueForm : std::uint8_t { None, Unsigned32, Unsigned16, Date, Time };
 
-// Upper-cases the command word in place and gives its CommandId; None for an absent
-// word or a word not in the table.
-CommandId LookupCommand(std::string& word);
+// An option: its words (upper case, without the "/"; an unused place null), its id and the form of its value.
+struct OptionRow {
+    std::array<const char*, 2> words;
+    OptionId id;
+    ValueForm form;
+};
 
-// Upper-cases the keyword in place and gives its OptionId; None for a word not in the
+// Upper-cases the keyword in place and gives its row; null for a word not in the
 // table. Exact words only, no abbreviations.
-OptionId LookupOption(std::string& keyword);
-
-ValueForm OptionValueForm(OptionId id);
+const OptionRow* LookupOption(std::string& keyword);
