@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "attributes/attribute_record.h"
 #include "common/dos_date_time.h"
 #include "files/file_object.h"
 #include "interpreter/output.h"
+#include "namespace/attribute_record.h"
 #include "namespace/fs_dir_entry.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include "attributes/attribute_commands.h"
 #include "attributes/attribute_display.h"
 #include "attributes/attribute_subject.h"
-#include "attributes/extended_attributes.h"
 #include "files/file_object.h"
+#include "interpreter/extended_attributes.h"
 #include "interpreter/output.h"
 #include "namespace/fs_dir_entry.h"
 

@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "attributes/attribute_commands.h"
-#include "attributes/attribute_record.h"
 #include "attributes/attribute_subject.h"
 #include "attributes/date_time_parse.h"
-#include "attributes/extended_attributes.h"
 #include "files/file_object.h"
+#include "interpreter/extended_attributes.h"
 #include "interpreter/output.h"
+#include "namespace/attribute_record.h"
 #include "namespace/fs_dir_entry.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <memory>
 #include <optional>
 
-#include "attributes/extended_attributes.h"
 #include "files/file_commands.h"
 #include "files/file_slot_table.h"
 #include "interpreter/command_state.h"
+#include "interpreter/extended_attributes.h"
 #include "interpreter/output.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // FSDirEntry: the by-name object. The path commands put a qualified name (and a
 // target) into one and call one path operation, each a single Win32 call; the find
-// commands hold a directory search in one (src/search/); GETATTRIBUTES and
-// SETATTRIBUTES read and set attribute bits by name through one. Every operation
-// gives a ReturnCode: 0, or the low 16 bits of GetLastError after the failing call.
+// commands hold a directory search in one; GETATTRIBUTES and SETATTRIBUTES read and
+// set attribute bits by name through one. Every operation gives a ReturnCode: 0, or
+// the low 16 bits of GetLastError after the failing call.
 #pragma once
 
 #include <array>
@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "attributes/attribute_record.h"
 #include "interpreter/constants.h"
+#include "namespace/attribute_record.h"
 #include "platform/win32.h"
 
 class FSDirEntry {
@@ -49,7 +49,7 @@ public:
     const AttributeRecord& record() const { return *record_; }
     void copyName(std::array<char, MAX_PATH>& destination) const { record_->copyName(destination); }
 
-    // ---- Directory search (src/search/fs_dir_entry_search.cpp) ----
+    // ---- Directory search (fs_dir_entry_search.cpp) ----
     ReturnCode findFirst();
     ReturnCode findNext();
     void getNextFromGroup();

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "attributes/extended_attributes.h"
 #include "interpreter/command_state.h"
+#include "interpreter/extended_attributes.h"
 #include "interpreter/output.h"
 #include "namespace/fs_dir_entry.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "attributes/attribute_display.h"
-#include "attributes/attribute_record.h"
 #include "attributes/date_time_parse.h"
 #include "interpreter/output.h"
+#include "namespace/attribute_record.h"
 
 namespace {
 

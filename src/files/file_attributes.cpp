@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "attributes/attribute_record.h"
 #include "files/file_object.h"
 #include "interpreter/last_error.h"
 #include "interpreter/output.h"
+#include "namespace/attribute_record.h"
 
 namespace {
 

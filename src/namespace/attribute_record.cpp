@@ -1,4 +1,4 @@
-#include "attributes/attribute_record.h"
+#include "namespace/attribute_record.h"
 
 #include <algorithm>
 

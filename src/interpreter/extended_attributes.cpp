@@ -1,4 +1,4 @@
-#include "attributes/extended_attributes.h"
+#include "interpreter/extended_attributes.h"
 
 #include "interpreter/command_line.h"
 #include "interpreter/output.h"
