@@ -115,13 +115,12 @@ BOOL LockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWORD
                                                   nNumberOfBytesToLockHigh);
     if (range.owner == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
     posix::OpenFile& file = *range.owner;
-    std::uint64_t offset = range.offset, length = range.length;
     for (const posix::Lock& lock : posix::Table())
-        if (posix::SameFile(lock, file) && posix::LocksOverlap(lock, offset, length))
+        if (posix::SameFile(lock, file) && posix::LocksOverlap(lock, range.offset, range.length))
             return posix::Fail(ERROR_LOCK_VIOLATION);
-    if (!posix::SetSystemLock(file.fd, posix::Writable(file.fd), F_WRLCK, offset, length))
+    if (!posix::SetSystemLock(file.fd, posix::Writable(file.fd), F_WRLCK, range.offset, range.length))
         return posix::Fail(ERROR_LOCK_VIOLATION);
-    posix::Table().push_back({&file, file.device, file.inode, offset, length});
+    posix::Table().push_back({&file, file.device, file.inode, range.offset, range.length});
     return TRUE;
 }
 
@@ -130,14 +129,12 @@ BOOL UnlockFile(HANDLE hFile, DWORD dwFileOffsetLow, DWORD dwFileOffsetHigh, DWO
     posix::LockRange range = posix::ReadLockRange(hFile, dwFileOffsetLow, dwFileOffsetHigh, nNumberOfBytesToUnlockLow,
                                                   nNumberOfBytesToUnlockHigh);
     if (range.owner == nullptr) return posix::Fail(ERROR_INVALID_HANDLE);
-    posix::OpenFile& file = *range.owner;
-    std::uint64_t offset = range.offset, length = range.length;
     auto& table = posix::Table();
     auto found = std::find_if(table.begin(), table.end(), [&](const posix::Lock& l) {
-        return l.owner == &file && l.offset == offset && l.length == length;
+        return l.owner == range.owner && l.offset == range.offset && l.length == range.length;
     });
     if (found == table.end()) return posix::Fail(ERROR_NOT_LOCKED);
     table.erase(found);
-    posix::SetSystemLock(file.fd, false, F_UNLCK, offset, length);
+    posix::SetSystemLock(range.owner->fd, false, F_UNLCK, range.offset, range.length);
     return TRUE;
 }
