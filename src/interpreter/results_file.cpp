@@ -11,11 +11,15 @@ namespace {
 
 // The records have a fixed shape: numbers, command words (upper-case ASCII) and hex
 // digits, none of which needs escaping. They are written on the per-command path, so
-// a record is put together in a buffer on the stack from literal pieces of known size
-// (each a few moves once inlined) and bounded values; the buffer holds the largest
+// a record is put together straight in the log's room from literal pieces of known
+// size (each a few moves once inlined) and bounded values; the room holds the largest
 // record, so no piece needs a check of its own.
 class Record {
 public:
+    // The end record with every field at its largest is about 450 bytes.
+    static constexpr std::size_t kRoom = 512;
+
+    explicit Record(char* room) : start_(room), end_(room) {}
     template <std::size_t N>
     Record& operator<<(const char (&piece)[N]) {
         std::memcpy(end_, piece, N - 1);
@@ -43,16 +47,16 @@ public:
         }
         return *this;
     }
-    void writeTo(platform::AppendLog& log) { log.append(buffer_, static_cast<std::size_t>(end_ - buffer_)); }
+    void commitTo(platform::AppendLog& log) { log.commit(static_cast<std::size_t>(end_ - start_)); }
 
 private:
     static constexpr std::size_t kNumberRoom = 20;  // the digits of any 64-bit number
     static constexpr std::size_t kWordRoom = 32;    // longer than any command word
     static constexpr std::size_t kHexRoom = 16;     // the bytes a compare record shows
-    // The end record with every field at its largest is about 450 bytes.
-    char buffer_[512];
-    char* end_ = buffer_;
+    char* start_;
+    char* end_;
 };
+static_assert(Record::kRoom <= platform::AppendLog::kMaxReserve);
 
 std::uint64_t Microseconds() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -83,17 +87,21 @@ std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
 }
 
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
-    Record r;
-    r << "{\"event\":\"start\",\"line\":";
-    r.text(lineText(line)) << ",\"command\":\"";
-    r.word(command) << "\"}\n";
-    r.writeTo(*log_);
+    if (char* room = log_->reserve(Record::kRoom)) {
+        Record r(room);
+        r << "{\"event\":\"start\",\"line\":";
+        r.text(lineText(line)) << ",\"command\":\"";
+        r.word(command) << "\"}\n";
+        r.commitTo(*log_);
+    }
     startedAt_ = Microseconds();
 }
 
 void ResultsFile::commandEnded(std::string_view command, std::size_t line, const CommandVerdict& verdict) {
     std::uint64_t us = Microseconds() - startedAt_;
-    Record r;
+    char* room = log_->reserve(Record::kRoom);
+    if (room == nullptr) return;
+    Record r(room);
     r << "{\"event\":\"end\",\"line\":";
     r.text(lineText(line)) << ",\"command\":\"";
     r.word(command) << "\",\"rc\":";
@@ -117,7 +125,7 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
         r.hex(verdict.compare->actual) << "\"}";
     }
     r << "}\n";
-    r.writeTo(*log_);
+    r.commitTo(*log_);
 }
 
 // The next line's digits are counted in place from the last ones (the common case:
@@ -143,7 +151,9 @@ std::string_view ResultsFile::lineText(std::size_t line) {
 }
 
 void ResultsFile::runEnded() {
-    Record r;
-    r << "{\"event\":\"exit\"}\n";
-    r.writeTo(*log_);
+    if (char* room = log_->reserve(Record::kRoom)) {
+        Record r(room);
+        r << "{\"event\":\"exit\"}\n";
+        r.commitTo(*log_);
+    }
 }

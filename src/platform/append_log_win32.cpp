@@ -7,9 +7,6 @@ namespace platform {
 
 namespace {
 
-// The file grows by this much at a time (a multiple of the allocation granularity).
-constexpr std::size_t kStep = 1 << 20;
-
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
 }  // namespace
@@ -28,9 +25,9 @@ std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
     return log;
 }
 
-bool AppendLog::mapNextStep() {
+bool AppendLog::mapAtEnd() {
     unmap();
-    std::uint64_t start = end_ - end_ % kStep;
+    std::uint64_t start = end_ - end_ % kAlign;
     std::uint64_t size = start + kStep;
     HANDLE mapping = CreateFileMappingA(AsHandle(file_), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
                                         static_cast<DWORD>(size), nullptr);
@@ -40,7 +37,7 @@ bool AppendLog::mapNextStep() {
     // The view keeps the mapping object alive until it is unmapped.
     CloseHandle(mapping);
     if (view == nullptr) return false;
-    view_ = static_cast<unsigned char*>(view);
+    view_ = static_cast<char*>(view);
     viewStart_ = start;
     viewSize_ = kStep;
     return true;
@@ -49,6 +46,7 @@ bool AppendLog::mapNextStep() {
 void AppendLog::unmap() {
     if (view_ != nullptr) UnmapViewOfFile(view_);
     view_ = nullptr;
+    viewSize_ = 0;
 }
 
 AppendLog::~AppendLog() {

@@ -7,13 +7,6 @@
 
 namespace platform {
 
-namespace {
-
-// The file grows by this much at a time (a multiple of every page size).
-constexpr std::size_t kStep = 1 << 20;
-
-}  // namespace
-
 std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
     int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     struct stat info {};
@@ -27,14 +20,17 @@ std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
     return log;
 }
 
-bool AppendLog::mapNextStep() {
+bool AppendLog::mapAtEnd() {
     unmap();
-    std::uint64_t start = end_ - end_ % kStep;
+    std::uint64_t start = end_ - end_ % kAlign;
     int fd = static_cast<int>(file_);
     if (ftruncate(fd, static_cast<off_t>(start + kStep)) != 0) return false;
-    void* view = mmap(nullptr, kStep, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, static_cast<off_t>(start));
+    void* view = mmap(nullptr, kStep, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(start));
     if (view == MAP_FAILED) return false;
-    view_ = static_cast<unsigned char*>(view);
+    // The pages are made writable now, in one call, rather than by a fault on the first
+    // store to each (an older kernel refuses; its faults then do the same).
+    madvise(view, kStep, MADV_POPULATE_WRITE);
+    view_ = static_cast<char*>(view);
     viewStart_ = start;
     viewSize_ = kStep;
     return true;
@@ -43,6 +39,7 @@ bool AppendLog::mapNextStep() {
 void AppendLog::unmap() {
     if (view_ != nullptr) munmap(view_, viewSize_);
     view_ = nullptr;
+    viewSize_ = 0;
 }
 
 AppendLog::~AppendLog() {
