@@ -6,18 +6,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
 // The records have a fixed shape: numbers, command words (upper-case ASCII) and hex
 // digits, none of which needs escaping. They are written on the per-command path, so
 // a record is put together straight in the log's room from literal pieces of known
-// size (each a few moves once inlined) and bounded values; the room holds the largest
-// record, so no piece needs a check of its own.
+// size (each a few moves once inlined), pieces made for an earlier record and bounded
+// values; the room holds the largest record, so no piece needs a check of its own.
 class Record {
 public:
-    // The end record with every field at its largest is about 450 bytes.
+    // The end record with every field at its largest is about 450 bytes, and a piece
+    // copied whole reaches at most its size past the record's end.
     static constexpr std::size_t kRoom = 512;
+
+    static constexpr std::size_t kWordRoom = 32;  // longer than any command word
 
     explicit Record(char* room) : start_(room), end_(room) {}
     template <std::size_t N>
@@ -26,16 +30,23 @@ public:
         end_ += N - 1;
         return *this;
     }
+    // All N bytes are copied, the first `size` kept.
+    template <std::size_t N>
+    Record& piece(const std::array<char, N>& text, std::size_t size) {
+        std::memcpy(end_, text.data(), N);
+        end_ += size;
+        return *this;
+    }
     Record& number(std::uint64_t value) {
         end_ = std::to_chars(end_, end_ + kNumberRoom, value).ptr;
         return *this;
     }
-    Record& text(std::string_view text) {
-        std::memcpy(end_, text.data(), text.size());
-        end_ += text.size();
+    Record& word(std::string_view word) {
+        word = word.substr(0, kWordRoom);
+        std::memcpy(end_, word.data(), word.size());
+        end_ += word.size();
         return *this;
     }
-    Record& word(std::string_view word) { return text(word.substr(0, kWordRoom)); }
     // The bytes as two-digit hex numbers separated by blanks.
     Record& hex(const std::vector<unsigned char>& bytes) {
         static constexpr char kDigits[] = "0123456789abcdef";
@@ -47,11 +58,10 @@ public:
         }
         return *this;
     }
-    void commitTo(platform::AppendLog& log) { log.commit(static_cast<std::size_t>(end_ - start_)); }
+    std::size_t size() const { return static_cast<std::size_t>(end_ - start_); }
 
 private:
     static constexpr std::size_t kNumberRoom = 20;  // the digits of any 64-bit number
-    static constexpr std::size_t kWordRoom = 32;    // longer than any command word
     static constexpr std::size_t kHexRoom = 16;     // the bytes a compare record shows
     char* start_;
     char* end_;
@@ -73,6 +83,8 @@ void PutOutcome(Record& r, Outcome outcome) {
     }
 }
 
+bool SameText(std::string_view a, std::string_view b) { return a.data() == b.data() && a.size() == b.size(); }
+
 }  // namespace
 
 std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
@@ -87,31 +99,29 @@ std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
 }
 
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
+    countLine(line);
+    if (!SameText(command, startTailOf_)) makeStartTail(command);
     if (char* room = log_->reserve(Record::kRoom)) {
         Record r(room);
         r << "{\"event\":\"start\",\"line\":";
-        r.text(lineText(line)) << ",\"command\":\"";
-        r.word(command) << "\"}\n";
-        r.commitTo(*log_);
+        r.piece(lineText_.text, lineText_.size).piece(startTail_.text, startTail_.size);
+        log_->commit(r.size());
     }
     startedAt_ = Microseconds();
 }
 
 void ResultsFile::commandEnded(std::string_view command, std::size_t line, const CommandVerdict& verdict) {
     std::uint64_t us = Microseconds() - startedAt_;
+    countLine(line);
+    if (!SameText(command, endMiddleOf_) || verdict.rc != endRc_ || verdict.expectedRc != endExpectedRc_ ||
+        verdict.outcome != endOutcome_) {
+        makeEndMiddle(command, verdict);
+    }
     char* room = log_->reserve(Record::kRoom);
     if (room == nullptr) return;
     Record r(room);
     r << "{\"event\":\"end\",\"line\":";
-    r.text(lineText(line)) << ",\"command\":\"";
-    r.word(command) << "\",\"rc\":";
-    r.number(verdict.rc);
-    if (verdict.expectedRc) {
-        r << ",\"expected_rc\":";
-        r.number(*verdict.expectedRc);
-    }
-    PutOutcome(r, verdict.outcome);
-    r << ",\"us\":";
+    r.piece(lineText_.text, lineText_.size).piece(endMiddle_.text, endMiddle_.size);
     r.number(us);
     if (verdict.length) {
         r << ",\"length\":{\"expected\":";
@@ -125,35 +135,72 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
         r.hex(verdict.compare->actual) << "\"}";
     }
     r << "}\n";
-    r.commitTo(*log_);
+    log_->commit(r.size());
+}
+
+void ResultsFile::makeStartTail(std::string_view command) {
+    // The piece is made in a room of its own and then cut to its size.
+    char room[Record::kRoom];
+    Record r(room);
+    r << ",\"command\":\"";
+    r.word(command) << "\"}\n";
+    static_assert(sizeof ",\"command\":\"\"}\n" - 1 + Record::kWordRoom <= sizeof startTail_.text);
+    std::memcpy(startTail_.text.data(), room, r.size());
+    startTail_.size = r.size();
+    startTailOf_ = command;
+}
+
+void ResultsFile::makeEndMiddle(std::string_view command, const CommandVerdict& verdict) {
+    char room[Record::kRoom];
+    Record r(room);
+    r << ",\"command\":\"";
+    r.word(command) << "\",\"rc\":";
+    r.number(verdict.rc);
+    if (verdict.expectedRc) {
+        r << ",\"expected_rc\":";
+        r.number(*verdict.expectedRc);
+    }
+    PutOutcome(r, verdict.outcome);
+    r << ",\"us\":";
+    // The literal pieces, the word and two codes of five digits at most.
+    static_assert(sizeof ",\"command\":\"\",\"rc\":,\"expected_rc\":,\"outcome\":\"pass\",\"us\":" - 1 +
+                      Record::kWordRoom + 2 * (std::size_t{std::numeric_limits<ReturnCode>::digits10} + 1) <=
+                  sizeof endMiddle_.text);
+    std::memcpy(endMiddle_.text.data(), room, r.size());
+    endMiddle_.size = r.size();
+    endMiddleOf_ = command;
+    endRc_ = verdict.rc;
+    endExpectedRc_ = verdict.expectedRc;
+    endOutcome_ = verdict.outcome;
 }
 
 // The next line's digits are counted in place from the last ones (the common case:
-// one command a line), any other line's are made anew.
-std::string_view ResultsFile::lineText(std::size_t line) {
-    if (lineTextSize_ > 0 && line == lineOfText_ + 1) {
-        std::size_t i = lineTextSize_;
-        while (i > 0 && lineText_[i - 1] == '9') lineText_[--i] = '0';
+// one command a line; the end record's line is the start record's), any other line's
+// are made anew.
+void ResultsFile::countLine(std::size_t line) {
+    std::array<char, 24>& digits = lineText_.text;
+    std::size_t& size = lineText_.size;
+    if (size > 0 && line == lineOfText_) return;
+    if (size > 0 && line == lineOfText_ + 1) {
+        std::size_t i = size;
+        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
         if (i > 0) {
-            ++lineText_[i - 1];
+            ++digits[i - 1];
         } else {
             // 9...9 became 0...0: one digit more, a 1 in front.
-            lineText_[lineTextSize_++] = '0';
-            lineText_[0] = '1';
+            digits[size++] = '0';
+            digits[0] = '1';
         }
-        lineOfText_ = line;
-    } else if (lineTextSize_ == 0 || line != lineOfText_) {
-        char* end = std::to_chars(lineText_.data(), lineText_.data() + lineText_.size(), line).ptr;
-        lineTextSize_ = static_cast<std::size_t>(end - lineText_.data());
-        lineOfText_ = line;
+    } else {
+        size = static_cast<std::size_t>(std::to_chars(digits.data(), digits.data() + 20, line).ptr - digits.data());
     }
-    return {lineText_.data(), lineTextSize_};
+    lineOfText_ = line;
 }
 
 void ResultsFile::runEnded() {
     if (char* room = log_->reserve(Record::kRoom)) {
         Record r(room);
         r << "{\"event\":\"exit\"}\n";
-        r.commitTo(*log_);
+        log_->commit(r.size());
     }
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "interpreter/results.h"
@@ -27,12 +28,31 @@ public:
     void runEnded() override;
 
 private:
+    // Text of a known largest size, copied whole into a record (a few wide moves
+    // instead of a copy of its exact size) and counted by its size.
+    template <std::size_t N>
+    struct Piece {
+        std::array<char, N> text{};
+        std::size_t size = 0;
+    };
+
     // The digits of the line number, made once for both records of a command.
-    std::string_view lineText(std::size_t line);
+    void countLine(std::size_t line);
+    // What a run of the same command with the same checks repeats: the start record
+    // behind its line, and the end record from the command to the wall time. Each is
+    // made anew when its command or checks differ from the last ones.
+    void makeStartTail(std::string_view command);
+    void makeEndMiddle(std::string_view command, const CommandVerdict& verdict);
 
     std::unique_ptr<platform::AppendLog> log_;
-    std::array<char, 20> lineText_{};
-    std::size_t lineTextSize_ = 0;
+    Piece<24> lineText_;
     std::size_t lineOfText_ = 0;
     std::uint64_t startedAt_ = 0;
+    Piece<48> startTail_;
+    std::string_view startTailOf_;
+    Piece<128> endMiddle_;
+    std::string_view endMiddleOf_;
+    ReturnCode endRc_ = 0;
+    std::optional<ReturnCode> endExpectedRc_;
+    Outcome endOutcome_ = Outcome::None;
 };

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,59 @@ TEST(ResultsFileRecords, ShowTheChecksOfALineWithTheirValues) {
               std::string::npos)
         << end;
     EXPECT_EQ(records[2], "{\"event\":\"exit\"}");
+}
+
+// The end record's text up to the wall time.
+std::string UpToTime(const std::string& record) { return record.substr(0, record.find(",\"us\":")); }
+
+// A run that changes its command, its codes or its outcome from one line to the next,
+// or keeps them, has each record show its own.
+TEST(ResultsFileRecords, ShowEachLinesOwnCommandAndCodes) {
+    struct Line {
+        const char* command;
+        ReturnCode rc;
+        std::optional<ReturnCode> expectedRc;
+        Outcome outcome;
+        const char* want;
+    };
+    const std::vector<Line> lines = {
+        {"GETFILESIZE", 0, 0, Outcome::Pass,
+         "\"command\":\"GETFILESIZE\",\"rc\":0,\"expected_rc\":0,\"outcome\":\"pass\""},
+        {"GETFILESIZE", 0, 0, Outcome::Pass,
+         "\"command\":\"GETFILESIZE\",\"rc\":0,\"expected_rc\":0,\"outcome\":\"pass\""},
+        {"GETFILESIZE", 6, 0, Outcome::Fail,
+         "\"command\":\"GETFILESIZE\",\"rc\":6,\"expected_rc\":0,\"outcome\":\"fail\""},
+        {"GETFILESIZE", 6, 6, Outcome::Pass,
+         "\"command\":\"GETFILESIZE\",\"rc\":6,\"expected_rc\":6,\"outcome\":\"pass\""},
+        {"GETFILESIZE", 6, std::nullopt, Outcome::None, "\"command\":\"GETFILESIZE\",\"rc\":6,\"outcome\":\"none\""},
+        {"CLOSE", 6, std::nullopt, Outcome::None, "\"command\":\"CLOSE\",\"rc\":6,\"outcome\":\"none\""},
+        {"GETFILESIZE", 6, std::nullopt, Outcome::None, "\"command\":\"GETFILESIZE\",\"rc\":6,\"outcome\":\"none\""},
+        {"CREATEDIRECTORYEXFROMATEMPLATE", 65535, 65535, Outcome::Pass,
+         "\"command\":\"CREATEDIRECTORYEXFROMATEMPLATE\",\"rc\":65535,\"expected_rc\":65535,\"outcome\":\"pass\""},
+        {"GETFILESIZE", 666, 0, Outcome::None,
+         "\"command\":\"GETFILESIZE\",\"rc\":666,\"expected_rc\":0,\"outcome\":\"none\""},
+        {"READ", 666, 0, Outcome::None, "\"command\":\"READ\",\"rc\":666,\"expected_rc\":0,\"outcome\":\"none\""},
+        {"READ", 666, 0, Outcome::Fail, "\"command\":\"READ\",\"rc\":666,\"expected_rc\":0,\"outcome\":\"fail\""},
+    };
+    std::vector<std::string> records = RecordsOf([&](ResultsFile& results) {
+        std::size_t line = 7;
+        for (const Line& l : lines) {
+            CommandVerdict verdict;
+            verdict.rc = l.rc;
+            verdict.expectedRc = l.expectedRc;
+            verdict.outcome = l.outcome;
+            results.commandStarted(l.command, line);
+            results.commandEnded(l.command, line, verdict);
+            line += 2;
+        }
+    });
+    ASSERT_EQ(records.size(), 2 * lines.size());
+    std::size_t line = 7;
+    for (std::size_t i = 0; i < lines.size(); ++i, line += 2) {
+        std::string at = "\"line\":" + std::to_string(line) + ",";
+        EXPECT_EQ(records[2 * i], "{\"event\":\"start\"," + at + "\"command\":\"" + lines[i].command + "\"}");
+        EXPECT_EQ(UpToTime(records[2 * i + 1]), "{\"event\":\"end\"," + at + lines[i].want);
+    }
 }
 
 }  // namespace
