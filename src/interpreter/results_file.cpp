@@ -38,6 +38,12 @@ public:
         return *this;
     }
     Record& number(std::uint64_t value) {
+        // Most codes and times have one or two digits.
+        if (value < 100) {
+            if (value >= 10) *end_++ = static_cast<char>('0' + value / 10);
+            *end_++ = static_cast<char>('0' + value % 10);
+            return *this;
+        }
         end_ = std::to_chars(end_, end_ + kNumberRoom, value).ptr;
         return *this;
     }
@@ -112,7 +118,8 @@ void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
 
 void ResultsFile::commandEnded(std::string_view command, std::size_t line, const CommandVerdict& verdict) {
     std::uint64_t us = Microseconds() - startedAt_;
-    countLine(line);
+    // The line is most often the start record's.
+    if (line != lineOfText_ || lineText_.size == 0) countLine(line);
     if (!SameText(command, endMiddleOf_) || verdict.rc != endRc_ || verdict.expectedRc != endExpectedRc_ ||
         verdict.outcome != endOutcome_) {
         makeEndMiddle(command, verdict);
@@ -175,12 +182,10 @@ void ResultsFile::makeEndMiddle(std::string_view command, const CommandVerdict& 
 }
 
 // The next line's digits are counted in place from the last ones (the common case:
-// one command a line; the end record's line is the start record's), any other line's
-// are made anew.
+// one command a line), any other line's are made anew.
 void ResultsFile::countLine(std::size_t line) {
     std::array<char, 24>& digits = lineText_.text;
     std::size_t& size = lineText_.size;
-    if (size > 0 && line == lineOfText_) return;
     if (size > 0 && line == lineOfText_ + 1) {
         std::size_t i = size;
         while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
