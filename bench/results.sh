@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Prints, each beside its reference measured in the same run (best of 3):
+# Prints, each beside its reference measured in the same run:
 #   - the cost of DRAVIK_RESULTS: a 100,000-command script (GETFILESIZE /RC=0 on an
 #     open file) with the results file against the same run without it
-#     (goal: under 10% more time), and the instructions each run executes, counted by
-#     callgrind (steady where the times are not: the machine is shared);
+#     (goal: under 10% more time), in interleaved rounds: the best of each and the
+#     median of the rounds' own ratios (steadier on a shared machine); the floor under
+#     that cost, the run's records stored one by one into a fresh file mapped as dravik
+#     maps it (bench/results_floor.c: no formatting, no clock); and the instructions
+#     each run executes, counted by callgrind (steady where the times are not);
 #   - dravik-run's own overhead per script: 200 one-line scripts through dravik-run
-#     against a loop that runs dravik on each in a fresh folder.
+#     against a loop that runs dravik on each in a fresh folder (best of 3).
 # Usage: bench/results.sh [BUILD_DIR]   (default build-bench; built Release when missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build-bench}
-if [ ! -x "$build/dravik" ] || [ ! -x "$build/dravik-run" ]; then
+if [ ! -x "$build/dravik" ] || [ ! -x "$build/dravik-run" ] || [ ! -x "$build/bench/dravik_results_floor" ]; then
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" -j 2 --target dravik dravik-run >/dev/null
+    cmake --build "$build" -j 2 --target dravik dravik-run dravik_results_floor >/dev/null
 fi
 dravik=$root/$build/dravik
 runner=$root/$build/dravik-run
+floor=$root/$build/bench/dravik_results_floor
 
 scratch=$(mktemp -d /dev/shm/dravik-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
@@ -29,13 +33,13 @@ best() { sort -n | head -1; }
     for ((i = 0; i < 100000; i++)); do echo 'getfilesize 1 /rc=0'; done
     echo 'close 1'
 } > many.dvk
-# Interleaved runs, so that both see the same machine; best of 5 of the wall time and
-# of the CPU time (user + system, steadier on a busy machine).
-python3 - "$dravik" "$scratch" <<'PY'
-import os, subprocess, sys, time
-dravik, scratch = sys.argv[1:]
+# Interleaved rounds, the order turned each round, so that both see the same machine.
+python3 - "$dravik" "$scratch" "$floor" <<'PY'
+import os, statistics, subprocess, sys, time
+dravik, scratch, floor = sys.argv[1:]
+results = os.path.join(scratch, "results.jsonl")
 def once(env):
-    for name in ("size.dat", "results.jsonl"):
+    for name in ("size.dat", results):
         if os.path.exists(name): os.remove(name)
     with open("many.dvk", "rb") as script, open(os.devnull, "wb") as sink:
         start = time.perf_counter_ns()
@@ -44,13 +48,22 @@ def once(env):
         wall = time.perf_counter_ns() - start
     return wall, (usage.ru_utime + usage.ru_stime) * 1e9
 runs = {"without": [], "with": []}
-for _ in range(5):
-    runs["without"].append(once({}))
-    runs["with"].append(once({"DRAVIK_RESULTS": os.path.join(scratch, "results.jsonl")}))
+floors = []
+for i in range(15):
+    for what in (("without", "with") if i % 2 == 0 else ("with", "without")):
+        runs[what].append(once({"DRAVIK_RESULTS": results} if what == "with" else {}))
+        if what == "with":
+            floors.append(int(subprocess.run([floor, results, os.path.join(scratch, "floor.jsonl")],
+                                             capture_output=True, check=True).stdout))
 print("== DRAVIK_RESULTS on 100,002 commands (goal: under 10% more time)")
 for i, what in ((0, "wall"), (1, "cpu ")):
     p = min(r[i] for r in runs["without"]); r = min(r[i] for r in runs["with"])
-    print(f"{what}: without {p/1e6:8.1f} ms   with {r/1e6:8.1f} ms   cost {100*(r-p)/p:+5.1f}%   ({(r-p)/1e3/100002:.3f} us per command)")
+    paired = statistics.median(w[i] / o[i] for w, o in zip(runs["with"], runs["without"]))
+    print(f"{what}: without {p/1e6:8.1f} ms   with {r/1e6:8.1f} ms   cost {100*(r-p)/p:+5.1f}% (best)  "
+          f"{100*(paired-1):+5.1f}% (median of rounds)   ({(r-p)/1e3/100002:.3f} us per command, best)")
+p = statistics.median(r[0] for r in runs["without"]); f = statistics.median(floors)
+print(f"floor: the records alone stored into a fresh mapped file: {f/1e6:.1f} ms, "
+      f"{100*f/p:.1f}% of the median run without (median of rounds)")
 PY
 echo "   records written: $(wc -l < results.jsonl)"
 if command -v valgrind >/dev/null; then
