@@ -38,11 +38,17 @@ public:
 private:
     AppendLog() = default;
     // A view begins at a multiple of kAlign (a multiple of every page size and of the
-    // Windows allocation granularity) at or before the end of the log and is kStep
-    // long, so it always has room for a reserve.
+    // Windows allocation granularity) at or before the end of the log. Each is twice
+    // as long as the last, from kAlign up to kStep, so that a short run readies few
+    // pages and a long one maps seldom.
     static constexpr std::size_t kAlign = std::size_t{1} << 16;
     static constexpr std::size_t kStep = std::size_t{1} << 20;
-    static_assert(kStep - kAlign >= kMaxReserve);
+    static_assert(kAlign >= kMaxReserve && (kAlign << 4) == kStep);
+    // The length of the next view, which begins at `start`: with room for a reserve.
+    std::size_t nextViewSize(std::uint64_t start) const {
+        std::size_t size = viewsMapped_ >= 4 ? kStep : kAlign << viewsMapped_;
+        return end_ + kMaxReserve > start + size ? size + kAlign : size;
+    }
     // Maps the view that holds the end of the log, growing the file to hold the view.
     bool mapAtEnd();
     void unmap();
@@ -52,6 +58,7 @@ private:
     std::uint64_t viewStart_ = 0;  // file offset of view_[0]
     std::size_t viewSize_ = 0;
     std::uint64_t end_ = 0;  // file offset behind the last byte written
+    unsigned viewsMapped_ = 0;
 };
 
 }  // namespace platform

@@ -28,18 +28,20 @@ std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
 bool AppendLog::mapAtEnd() {
     unmap();
     std::uint64_t start = end_ - end_ % kAlign;
-    std::uint64_t size = start + kStep;
-    HANDLE mapping = CreateFileMappingA(AsHandle(file_), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
-                                        static_cast<DWORD>(size), nullptr);
+    std::size_t size = nextViewSize(start);
+    std::uint64_t fileSize = start + size;
+    HANDLE mapping = CreateFileMappingA(AsHandle(file_), nullptr, PAGE_READWRITE, static_cast<DWORD>(fileSize >> 32),
+                                        static_cast<DWORD>(fileSize), nullptr);
     if (mapping == nullptr) return false;
     void* view =
-        MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start), kStep);
+        MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start), size);
     // The view keeps the mapping object alive until it is unmapped.
     CloseHandle(mapping);
     if (view == nullptr) return false;
     view_ = static_cast<char*>(view);
     viewStart_ = start;
-    viewSize_ = kStep;
+    viewSize_ = size;
+    ++viewsMapped_;
     return true;
 }
 

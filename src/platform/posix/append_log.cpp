@@ -23,16 +23,18 @@ std::unique_ptr<AppendLog> AppendLog::Open(const char* path) {
 bool AppendLog::mapAtEnd() {
     unmap();
     std::uint64_t start = end_ - end_ % kAlign;
+    std::size_t size = nextViewSize(start);
     int fd = static_cast<int>(file_);
-    if (ftruncate(fd, static_cast<off_t>(start + kStep)) != 0) return false;
-    void* view = mmap(nullptr, kStep, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(start));
+    if (ftruncate(fd, static_cast<off_t>(start + size)) != 0) return false;
+    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(start));
     if (view == MAP_FAILED) return false;
     // The pages are made writable now, in one call, rather than by a fault on the first
     // store to each (an older kernel refuses; its faults then do the same).
-    madvise(view, kStep, MADV_POPULATE_WRITE);
+    madvise(view, size, MADV_POPULATE_WRITE);
     view_ = static_cast<char*>(view);
     viewStart_ = start;
-    viewSize_ = kStep;
+    viewSize_ = size;
+    ++viewsMapped_;
     return true;
 }
 
