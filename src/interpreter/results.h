@@ -45,8 +45,9 @@ struct CommandVerdict {
 };
 
 // Told of every command the main loop dispatches: its canonical name (the name of its
-// command-table row, whatever word the line used) and the 1-based number of its
-// input line, counting every line of standard input.
+// command-table row, whatever word the line used, text that stays as it is for the
+// whole run, so an observer may keep it and know it again by its address) and the
+// 1-based number of its input line, counting every line of standard input.
 class ResultObserver {
 public:
     virtual ~ResultObserver() = default;

@@ -107,7 +107,7 @@ std::unique_ptr<ResultsFile> ResultsFile::FromEnvironment() {
 void ResultsFile::commandStarted(std::string_view command, std::size_t line) {
     countLine(line);
     if (!SameText(command, startTailOf_)) makeStartTail(command);
-    if (char* room = log_->reserve(Record::kRoom)) {
+    if (char* room = roomForRecord()) {
         Record r(room);
         r << "{\"event\":\"start\",\"line\":";
         r.piece(lineText_.text, lineText_.size).piece(startTail_.text, startTail_.size);
@@ -124,7 +124,7 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
         verdict.outcome != endOutcome_) {
         makeEndMiddle(command, verdict);
     }
-    char* room = log_->reserve(Record::kRoom);
+    char* room = roomForRecord();
     if (room == nullptr) return;
     Record r(room);
     r << "{\"event\":\"end\",\"line\":";
@@ -143,6 +143,15 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
     }
     r << "}\n";
     log_->commit(r.size());
+}
+
+char* ResultsFile::roomForRecord() {
+    char* room = log_->reserve(Record::kRoom);
+    if (room == nullptr && !toldFull_) {
+        std::fprintf(stderr, "dravik: the results file cannot grow (is its disk full?): its records end here\n");
+        toldFull_ = true;
+    }
+    return room;
 }
 
 void ResultsFile::makeStartTail(std::string_view command) {
@@ -203,7 +212,7 @@ void ResultsFile::countLine(std::size_t line) {
 }
 
 void ResultsFile::runEnded() {
-    if (char* room = log_->reserve(Record::kRoom)) {
+    if (char* room = roomForRecord()) {
         Record r(room);
         r << "{\"event\":\"exit\"}\n";
         log_->commit(r.size());

@@ -36,6 +36,9 @@ private:
         std::size_t size = 0;
     };
 
+    // Room for one record at the end of the log; null, said once on standard error,
+    // when the file cannot grow.
+    char* roomForRecord();
     // The digits of the line number, made once for both records of a command.
     void countLine(std::size_t line);
     // What a run of the same command with the same checks repeats: the start record
@@ -55,4 +58,5 @@ private:
     ReturnCode endRc_ = 0;
     std::optional<ReturnCode> endExpectedRc_;
     Outcome endOutcome_ = Outcome::None;
+    bool toldFull_ = false;
 };

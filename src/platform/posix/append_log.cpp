@@ -1,5 +1,6 @@
 #include "platform/append_log.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -29,8 +30,13 @@ bool AppendLog::mapAtEnd() {
     void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(start));
     if (view == MAP_FAILED) return false;
     // The pages are made writable now, in one call, rather than by a fault on the first
-    // store to each (an older kernel refuses; its faults then do the same).
-    madvise(view, size, MADV_POPULATE_WRITE);
+    // store to each (an older kernel refuses with EINVAL; its faults then do the same).
+    // Any other refusal means the file system has no room for them (a full disk): a
+    // store would then end the process with SIGBUS, so the view is given up instead.
+    if (madvise(view, size, MADV_POPULATE_WRITE) != 0 && errno != EINVAL) {
+        munmap(view, size);
+        return false;
+    }
     view_ = static_cast<char*>(view);
     viewStart_ = start;
     viewSize_ = size;
