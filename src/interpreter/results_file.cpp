@@ -146,10 +146,11 @@ void ResultsFile::commandEnded(std::string_view command, std::size_t line, const
 }
 
 char* ResultsFile::roomForRecord() {
+    if (full_) return nullptr;
     char* room = log_->reserve(Record::kRoom);
-    if (room == nullptr && !toldFull_) {
+    if (room == nullptr) {
         std::fprintf(stderr, "dravik: the results file cannot grow (is its disk full?): its records end here\n");
-        toldFull_ = true;
+        full_ = true;
     }
     return room;
 }

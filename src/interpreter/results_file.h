@@ -36,8 +36,9 @@ private:
         std::size_t size = 0;
     };
 
-    // Room for one record at the end of the log; null, said once on standard error,
-    // when the file cannot grow.
+    // Room for one record at the end of the log; null from the first time the file
+    // cannot grow (said once on standard error), so that the records end there rather
+    // than leave a gap, and a full disk costs no further system calls.
     char* roomForRecord();
     // The digits of the line number, made once for both records of a command.
     void countLine(std::size_t line);
@@ -58,5 +59,5 @@ private:
     ReturnCode endRc_ = 0;
     std::optional<ReturnCode> endExpectedRc_;
     Outcome endOutcome_ = Outcome::None;
-    bool toldFull_ = false;
+    bool full_ = false;
 };
